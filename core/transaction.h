@@ -1,0 +1,56 @@
+// One complete AS511 exchange on the controller's side: read memory, write
+// memory, read system parameters, read block information. Returns 0 for a
+// completed exchange or the code of the step that failed; never throws and
+// allocates nothing.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+class LinkLayer;
+class PlcImage;
+
+// Raised by the transaction, shown as lamps and cleared by the runner.
+struct ActivityFlags
+{
+    std::atomic<uint8_t> readActivity{0};
+    std::atomic<uint8_t> writeActivity{0};
+};
+
+// What a served request did, offered to an observer just before the
+// hand-off: a one-line description, two colours (0x00BBGGRR) and the values
+// moved, in transfer order.
+struct RequestRecord
+{
+    static constexpr int kMaxValues = 256;
+    char description[64] = {};
+    uint32_t backColor = 0xFFFFFF;
+    uint32_t foreColor = 0;
+    int32_t values[kMaxValues] = {};
+    int valueCount = 0;
+};
+
+inline constexpr uint32_t kRecordColorWrite = 0x0000FF;
+inline constexpr uint32_t kRecordColorRead = 0x008000;
+inline constexpr uint32_t kRecordColorSystem = 0xFF0000;
+
+struct TransactionContext
+{
+    PlcImage& image;
+    LinkLayer& link;
+    ActivityFlags& activity;
+    // Called after the image has been read or changed and before the next
+    // telegram is sent; empty means no hand-off is needed.
+    std::function<void()> handOff;
+    // Optional; receives the record of each served request before the hand-off.
+    std::function<void(const RequestRecord&)> observer;
+};
+
+// Function bytes.
+inline constexpr uint8_t kFnWriteMemory = 0x03;
+inline constexpr uint8_t kFnReadMemory = 0x04;
+inline constexpr uint8_t kFnSystemParameters = 0x18;
+inline constexpr uint8_t kFnBlockInfo = 0x1A;
+
+int32_t ServeTransaction(TransactionContext& ctx);
