@@ -91,7 +91,7 @@ TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent
     m_linkSettings = LinkSettings{};
     m_port = std::make_unique<TKivCommPort>();
     m_port->SetDeviceResolver([this](const std::string& name) {
-        return MappedDevicePath(m_store, name, DefaultDevicePath);
+        return ResolvePortDevice(m_store, name, DefaultDevicePath);
     });
     m_portLine = std::make_unique<CommPortLine>(*m_port);
     LoadLinkSettings();
@@ -99,14 +99,14 @@ TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent
     // The image, the runner and the worker that runs it.
     m_image = std::make_unique<PlcImage>();
     m_dispatcher = std::make_unique<QtDispatcher>();
-    m_threadControl = std::make_unique<TKivThreadControl>(m_dispatcher.get());
+    m_threadControl = std::make_unique<TKivThreadControl>(*m_dispatcher);
     TKivThreadControl* thread = m_threadControl.get();
     m_runner = std::make_unique<EmulationRunner>(
         *m_image, *m_portLine, *this, [thread] { return thread->Terminated(); },
         [thread](const std::function<void()>& call) { thread->SynchronizeMethod(call); },
         kDefaultReceiveTimeoutMs);
     m_runner->SetRequestObserver([](const RequestRecord& record) { LogRequest(record); });
-    m_threadControl->OnExecute = [this](TKivThreadControl*) { m_runner->ThreadControlExecute(); };
+    m_threadControl->SetOnExecute([this](TKivThreadControl*) { m_runner->ThreadControlExecute(); });
     m_threadControl->SetLoopExecute(true);
     m_threadControl->SetCreateSuspended(false);
     m_threadControl->SetTimeSleep(1);
