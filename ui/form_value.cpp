@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 #include "ui/value_text.h"
 
@@ -63,7 +64,11 @@ TFormValue::TFormValue(QWidget* parent) : QDialog(parent)
 
     m_lblValore = new QLabel(QStringLiteral("DEC Value:"), this);
     m_lblValore->setObjectName(QStringLiteral("LblValore"));
-    m_lblValore->setGeometry(12, 12, 57, 17);
+    // Right edge fixed at 69; a font wider than the designed one grows the
+    // label to the left rather than clipping its text.
+    const int labelWidth =
+        std::clamp(m_lblValore->fontMetrics().horizontalAdvance(m_lblValore->text()) + 2, 57, 69);
+    m_lblValore->setGeometry(69 - labelWidth, 12, labelWidth, 17);
     m_lblValore->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_lblValore->setBuddy(m_editValore);
 

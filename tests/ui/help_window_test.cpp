@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QScrollBar>
 #include <QTextBrowser>
 
 #include "ui/help_window.h"
@@ -28,6 +29,12 @@ TEST(HelpWindowTest, ShowsTheContentsOfTheInstalledHelpFile)
     for (const char* topic : {"ON LINE", "OFF LINE", "Err: n", "WAIT", "Software\\ORVANE\\Ports",
                               "COM1=/dev/ttyUSB0", "Modify Value...", "BCD Value"})
         EXPECT_TRUE(text.contains(QString::fromLatin1(topic))) << topic;
+
+    // The contents page links to its topics within the document, as a click
+    // on a link does.
+    const int atContents = window.browser()->verticalScrollBar()->value();
+    window.browser()->setSource(QUrl(QStringLiteral("#status")));
+    EXPECT_GT(window.browser()->verticalScrollBar()->value(), atContents + 100);
 }
 
 TEST(HelpWindowTest, MissingFileGivesAMessageNamingIt)
