@@ -1,7 +1,7 @@
 // The value editor dialog. Enter in the field only moves on to the Ok
-// button (the field is often typed into by touch, and a stray Enter must not
-// store a half-typed value); neither button is a default button, and a
-// focused button is pressed by Enter.
+// button, so that one stray Enter never stores a half-typed value; neither
+// button is a default button, and Enter presses the button that has the
+// focus.
 #include "ui/form_value.h"
 
 #include <QCheckBox>
