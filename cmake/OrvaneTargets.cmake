@@ -33,3 +33,13 @@ function(orvane_add_test name)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# Copies the help file beside target's executable after every build, so that
+# the program (and a test) finds it in its own folder.
+function(orvane_install_help target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different
+            ${PROJECT_SOURCE_DIR}/docs/ORVANE.hlp
+            $<TARGET_FILE_DIR:${target}>/ORVANE.hlp
+    VERBATIM)
+endfunction()
