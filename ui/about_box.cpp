@@ -133,12 +133,12 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     layout->setContentsMargins(16, 16, 16, 12);
     layout->setSpacing(6);
     layout->addLayout(header);
-    layout->addSpacing(14);
+    layout->addStretch(2);
     layout->addWidget(makerName);
     layout->addWidget(copyright);
-    layout->addSpacing(14);
+    layout->addStretch(2);
     layout->addLayout(links);
-    layout->addStretch(1);
+    layout->addStretch(3);
     layout->addWidget(bevel);
     layout->addSpacing(4);
     layout->addLayout(buttons);

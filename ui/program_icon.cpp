@@ -16,10 +16,10 @@ QPixmap makeProgramIconPixmap(int size)
     p.scale(size / 32.0, size / 32.0);
 
     // Screw terminals along the top edge.
-    p.setPen(QPen(QColor(0x55, 0x5d, 0x66), 0.6));
+    p.setPen(QPen(QColor(0x55, 0x5d, 0x66), 1.0));
     p.setBrush(QColor(0xc9, 0xcf, 0xd6));
     for (int i = 0; i < 5; ++i)
-        p.drawRect(QRectF(6.0 + i * 4.5, 2.5, 3.0, 3.5));
+        p.drawRect(QRectF(5.5 + i * 4.0, 2.5, 2.0, 3.0));
 
     // Module body.
     QLinearGradient body(0, 5, 0, 29);
