@@ -30,6 +30,7 @@ public:
 
     std::map<std::string, Values> keys;
     bool unavailable = false;
+    bool failWrites = false;
     int opens = 0;
     int writes = 0;
 
@@ -49,6 +50,8 @@ private:
         }
         void WriteInteger(const std::string& name, int32_t value) override
         {
+            if (m_store.failWrites)
+                throw SettingsError("Cannot write '" + name + "'");
             ++m_store.writes;
             m_values[name] = value;
         }
@@ -61,6 +64,8 @@ private:
         }
         void WriteBinary(const std::string& name, const std::vector<uint8_t>& value) override
         {
+            if (m_store.failWrites)
+                throw SettingsError("Cannot write '" + name + "'");
             ++m_store.writes;
             m_values[name] = value;
         }
