@@ -3,6 +3,8 @@
 // the table that turns the positions into serial port parameters.
 #pragma once
 
+#include "core/port_params.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,18 +33,6 @@ inline constexpr int32_t kCommPortCount = 255;
 // "115200"; "None", "Even", "Odd"; "7", "8"; "1", "2".
 std::vector<std::string> LinkListEntries(LinkList list);
 
-// Line parameters as the serial port takes them: parity code 0 none, 1 odd,
-// 2 even; stop-bit code 0 one, 2 two.
-struct PortParams
-{
-    std::string deviceName;
-    uint32_t baudRate = 9600;
-    uint8_t parity = 2;
-    uint8_t dataBits = 8;
-    uint8_t stopBits = 0;
-
-    bool operator==(const PortParams&) const = default;
-};
 
 // The mapping table. An index outside its list (the dialog stores -1 for a
 // list without a selection, and the store may hold anything) counts as that
