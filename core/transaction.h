@@ -8,8 +8,9 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/request_record.h"
+
 class LinkLayer;
-class PlcImage;
 
 // Raised by the transaction, shown as lamps and cleared by the runner.
 struct ActivityFlags
@@ -17,23 +18,6 @@ struct ActivityFlags
     std::atomic<uint8_t> readActivity{0};
     std::atomic<uint8_t> writeActivity{0};
 };
-
-// What a served request did, offered to an observer just before the
-// hand-off: a one-line description, two colours (0x00BBGGRR) and the values
-// moved, in transfer order.
-struct RequestRecord
-{
-    static constexpr int kMaxValues = 256;
-    char description[64] = {};
-    uint32_t backColor = 0xFFFFFF;
-    uint32_t foreColor = 0;
-    int32_t values[kMaxValues] = {};
-    int valueCount = 0;
-};
-
-inline constexpr uint32_t kRecordColorWrite = 0x0000FF;
-inline constexpr uint32_t kRecordColorRead = 0x008000;
-inline constexpr uint32_t kRecordColorSystem = 0xFF0000;
 
 struct TransactionContext
 {
