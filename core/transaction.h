@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "core/request_record.h"
+#include "core/transaction_result.h"
 
 class LinkLayer;
 
@@ -19,6 +20,8 @@ struct ActivityFlags
     std::atomic<uint8_t> writeActivity{0};
 };
 
+// What one exchange works with. The image, link and flags outlive it; the
+// two calls are made on the worker thread.
 struct TransactionContext
 {
     PlcImage& image;
@@ -37,4 +40,9 @@ inline constexpr uint8_t kFnReadMemory = 0x04;
 inline constexpr uint8_t kFnSystemParameters = 0x18;
 inline constexpr uint8_t kFnBlockInfo = 0x1A;
 
+// Serves one exchange through ctx.link: to be called when the line is open
+// and bytes are waiting. Returns result::kDone (0) or the code of the
+// failed step (transaction_result.h); after a failure nothing more was
+// sent. Leaves waitForEvent set, unless the exchange succeeded and more
+// bytes are already waiting.
 int32_t ServeTransaction(TransactionContext& ctx);

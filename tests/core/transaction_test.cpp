@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/link_layer.h"
@@ -630,6 +631,34 @@ TEST(TransactionRecordTest, RangePastTheLastCellAndTheFullArea)
     EXPECT_EQ(ServeTransaction(none.ctx), 0);
     EXPECT_EQ(ServeTransaction(none.ctx), 0);
     EXPECT_TRUE(none.records.empty());
+}
+
+TEST(TransactionConcurrencyTest, OperatorEditsWhileThePgReads)
+{
+    // The worker serves reads while the operator edits cells and moves
+    // bases elsewhere; values never hold a DLE, so every reply keeps its
+    // length and the scripted PG stays in step.
+    constexpr int kExchanges = 40;
+    Harness h;
+    const pg::Exchange read = pg::ReadMemory(0xDF8A, 0xE089, Bytes(256, 0x00));
+    for (int i = 0; i < kExchanges; ++i)
+        h.line.AddExchange(read);
+    std::atomic<bool> done{false};
+    std::thread operatorThread([&] {
+        for (int n = 0; !done.load(); ++n) {
+            h.image.WriteDbWord(1, n % 128, 0x2020 + (n % 0x0F));
+            h.image.WriteCell(PlcArea::MB, n % 256, 0x21);
+            h.image.SetAreaBase(PlcArea::T, 0xEC00 + (n % 2) * 0x10);
+            (void)h.image.StatusByte();
+        }
+    });
+    int completed = 0;
+    for (int i = 0; i < kExchanges; ++i)
+        completed += ServeTransaction(h.ctx) == 0 ? 1 : 0;
+    done = true;
+    operatorThread.join();
+    EXPECT_EQ(completed, kExchanges);
+    EXPECT_EQ(h.line.BytesRead(), h.line.ScriptedBytes());
 }
 
 } // namespace
