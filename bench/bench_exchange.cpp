@@ -45,7 +45,8 @@ void ServeRepeatedly(benchmark::State& state, PlcImage& image, const pg::Exchang
         int32_t result = ServeTransaction(ctx);
         benchmark::DoNotOptimize(result);
     }
-    const double cpuPerExchange = (ThreadCpuSeconds() - cpuStart) / static_cast<double>(state.iterations());
+    const double cpuPerExchange =
+        (ThreadCpuSeconds() - cpuStart) / static_cast<double>(state.iterations());
 
     const double wireBytes = static_cast<double>(line.ScriptedBytes() + line.Sent().size());
     const double wire9600 = wireBytes * 11.0 / 9600.0;
@@ -67,8 +68,9 @@ void BM_ReadDb128Words(benchmark::State& state)
         data.push_back(static_cast<uint8_t>(i));
     }
     const int32_t start = image.DbEntry(3).start;
-    ServeRepeatedly(state, image,
-                    pg::ReadMemory(static_cast<uint16_t>(start), static_cast<uint16_t>(start + 255), data));
+    ServeRepeatedly(
+        state, image,
+        pg::ReadMemory(static_cast<uint16_t>(start), static_cast<uint16_t>(start + 255), data));
 }
 
 void BM_ReadMerkers256Bytes(benchmark::State& state)

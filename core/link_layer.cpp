@@ -22,7 +22,10 @@ int EncodeWord(uint16_t w, uint8_t* out)
     return high + EncodeByte(static_cast<uint8_t>(w & 0xFF), out + high);
 }
 
-uint16_t ReadWordBE(const uint8_t* in) { return static_cast<uint16_t>((in[0] << 8) | in[1]); }
+uint16_t ReadWordBE(const uint8_t* in)
+{
+    return static_cast<uint16_t>((in[0] << 8) | in[1]);
+}
 
 int UnstuffDle(const uint8_t* in, int n, uint8_t* out)
 {
@@ -38,7 +41,10 @@ int UnstuffDle(const uint8_t* in, int n, uint8_t* out)
     return written;
 }
 
-uint32_t TickElapsed(uint32_t mark, uint32_t now) { return now - mark; }
+uint32_t TickElapsed(uint32_t mark, uint32_t now)
+{
+    return now - mark;
+}
 
 uint32_t TickCount()
 {
@@ -74,8 +80,8 @@ bool EndSequenceFound(const uint8_t* acc, uint32_t total, const uint8_t* end, ui
 
 } // namespace
 
-uint16_t LinkLayer::ReceiveTelegram(const uint8_t* end, int endLen, uint8_t* dest, uint32_t capacity,
-                                    uint32_t timeoutMs, uint32_t readSize)
+uint16_t LinkLayer::ReceiveTelegram(const uint8_t* end, int endLen, uint8_t* dest,
+                                    uint32_t capacity, uint32_t timeoutMs, uint32_t readSize)
 {
     const uint32_t limit = std::min(capacity, kTelegramBufferSize);
     const uint32_t endCount = end ? static_cast<uint32_t>(std::max(endLen, 0)) : 0;
@@ -83,7 +89,7 @@ uint16_t LinkLayer::ReceiveTelegram(const uint8_t* end, int endLen, uint8_t* des
     std::memset(dest, 0, capacity);
 
     uint32_t total = 0;
-    uint32_t unitFill = 0;  // bytes of a read-size unit that arrived in pieces
+    uint32_t unitFill = 0; // bytes of a read-size unit that arrived in pieces
     bool found = false;
     uint32_t mark = TickCount();
 
@@ -103,14 +109,15 @@ uint16_t LinkLayer::ReceiveTelegram(const uint8_t* end, int endLen, uint8_t* des
             // after the awaited ones are left for the next receive.
             const uint32_t ask = readSize > 0 ? readSize - unitFill : 0;
             const uint32_t most = ask > 0 ? ask : kTelegramBufferSize;
-            const uint32_t delivered = std::min(m_line.Read(m_chunk, kTelegramBufferSize, ask), most);
+            const uint32_t delivered =
+                std::min(m_line.Read(m_chunk, kTelegramBufferSize, ask), most);
             if (delivered > 0) {
                 if (total + delivered <= limit) {
                     std::memcpy(m_accumulator + total, m_chunk, delivered);
                     total += delivered;
                     unitFill = readSize > 0 ? (unitFill + delivered) % readSize : 0;
                 } else {
-                    unitFill = 0;  // dropped: the receive runs on to its time-out
+                    unitFill = 0; // dropped: the receive runs on to its time-out
                 }
                 mark = TickCount();
             }

@@ -39,7 +39,7 @@ uint32_t TickCount();
 
 class LinkLayer
 {
-public:
+  public:
     using StopTest = std::function<bool()>;
 
     LinkLayer(Line& line, StopTest stopTest, uint32_t receiveTimeoutMs = kDefaultReceiveTimeoutMs);
@@ -67,7 +67,7 @@ public:
     bool waitForEvent() const { return m_waitForEvent.load(std::memory_order_relaxed); }
     void setWaitForEvent(bool on) { m_waitForEvent.store(on, std::memory_order_relaxed); }
 
-private:
+  private:
     Line& m_line;
     StopTest m_stopTest;
     const uint32_t m_receiveTimeoutMs;

@@ -18,7 +18,8 @@ bool ApplyMemoryWrite(PlcImage& image, int32_t start, const uint8_t* data, int c
         return false;
 
     if (where.area == PlcArea::System) {
-        const bool statusByte = start == image.AreaBase(PlcArea::System) + PlcImage::kStatusByteOffset;
+        const bool statusByte =
+            start == image.AreaBase(PlcArea::System) + PlcImage::kStatusByteOffset;
         if (statusByte)
             image.ApplyStatusByte(data[0]);
         if (record) {

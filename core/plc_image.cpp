@@ -11,7 +11,10 @@ constexpr auto kRelaxed = std::memory_order_relaxed;
 
 constexpr AreaBases kDefaultBases{};
 
-bool IsValidDb(int db) { return db >= 0 && db < PlcImage::kDbCount; }
+bool IsValidDb(int db)
+{
+    return db >= 0 && db < PlcImage::kDbCount;
+}
 
 } // namespace
 
@@ -181,7 +184,7 @@ void PlcImage::SetAreaBase(PlcArea area, int32_t address)
         m_z.store(address, kRelaxed);
         break;
     default:
-        break;  // the system base is fixed; only the reset writes it
+        break; // the system base is fixed; only the reset writes it
     }
 }
 
@@ -197,10 +200,22 @@ AreaBases PlcImage::Bases() const
     return bases;
 }
 
-bool PlcImage::IsRunning() const { return m_running.load(kRelaxed) == 1; }
-void PlcImage::SetRunning(bool running) { m_running.store(running ? 1 : 0, kRelaxed); }
-bool PlcImage::IsBatteryOk() const { return m_batteryOk.load(kRelaxed) == 1; }
-void PlcImage::SetBatteryOk(bool ok) { m_batteryOk.store(ok ? 1 : 0, kRelaxed); }
+bool PlcImage::IsRunning() const
+{
+    return m_running.load(kRelaxed) == 1;
+}
+void PlcImage::SetRunning(bool running)
+{
+    m_running.store(running ? 1 : 0, kRelaxed);
+}
+bool PlcImage::IsBatteryOk() const
+{
+    return m_batteryOk.load(kRelaxed) == 1;
+}
+void PlcImage::SetBatteryOk(bool ok)
+{
+    m_batteryOk.store(ok ? 1 : 0, kRelaxed);
+}
 
 uint8_t PlcImage::StatusByte() const
 {

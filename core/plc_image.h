@@ -11,13 +11,23 @@
 #include <atomic>
 #include <cstdint>
 
-enum class PlcArea { DB, T, Z, MB, EB, AB, System, None };
+enum class PlcArea
+{
+    DB,
+    T,
+    Z,
+    MB,
+    EB,
+    AB,
+    System,
+    None
+};
 
 struct DbDirectoryEntry
 {
-    int32_t start = 0;   // AS511 byte address of DW 0
-    uint8_t exists = 0;  // 1 = the block exists
-    int32_t length = 0;  // length in data words
+    int32_t start = 0;  // AS511 byte address of DW 0
+    uint8_t exists = 0; // 1 = the block exists
+    int32_t length = 0; // length in data words
 };
 
 struct AreaBases
@@ -33,16 +43,16 @@ struct AreaBases
 struct ResolvedAddress
 {
     PlcArea area = PlcArea::None;
-    int db = -1;  // data block number for PlcArea::DB, else -1
+    int db = -1; // data block number for PlcArea::DB, else -1
 };
 
 class PlcImage
 {
-public:
+  public:
     static constexpr int kDbCount = 128;
     static constexpr int kDbWords = 128;
-    static constexpr int kDirectorySize = 256;  // entries 128..255 always read empty
-    static constexpr int kWordCells = 128;      // T, Z
+    static constexpr int kDirectorySize = 256; // entries 128..255 always read empty
+    static constexpr int kWordCells = 128;     // T, Z
     static constexpr int kMerkers = 256;
     static constexpr int kIoBytes = 128;         // EB, AB
     static constexpr int kStatusByteOffset = 12; // status byte at system + 12
@@ -115,7 +125,7 @@ public:
         return area == PlcArea::DB || area == PlcArea::T || area == PlcArea::Z;
     }
 
-private:
+  private:
     struct AtomicEntry
     {
         std::atomic<int32_t> start{0};

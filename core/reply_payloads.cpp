@@ -12,11 +12,17 @@ constexpr int kReadHeadBytes = 5;
 constexpr uint8_t kBlockMissing = 0x14;
 constexpr uint16_t kBlockSync = 0x7070;
 constexpr uint8_t kBlockTypeDb = 0x41;
-constexpr int32_t kBlockHeadWords = 5;  // added to the length in the reply
+constexpr int32_t kBlockHeadWords = 5; // added to the length in the reply
 constexpr uint16_t kSystemFixedWord = 0x0100;
 
-uint16_t Low16(int32_t v) { return static_cast<uint16_t>(v & 0xFFFF); }
-uint8_t Low8(int32_t v) { return static_cast<uint8_t>(v & 0xFF); }
+uint16_t Low16(int32_t v)
+{
+    return static_cast<uint16_t>(v & 0xFFFF);
+}
+uint8_t Low8(int32_t v)
+{
+    return static_cast<uint8_t>(v & 0xFF);
+}
 
 } // namespace
 
@@ -35,7 +41,8 @@ bool BuildReadMemoryPayload(const PlcImage& image, int32_t start, int32_t end, T
         return false;
 
     if (where.area == PlcArea::System) {
-        const bool statusByte = start == image.AreaBase(PlcArea::System) + PlcImage::kStatusByteOffset;
+        const bool statusByte =
+            start == image.AreaBase(PlcArea::System) + PlcImage::kStatusByteOffset;
         const uint8_t status = image.StatusByte();
         if (statusByte)
             out.PutByte(status);
@@ -98,14 +105,16 @@ void BuildSystemParametersPayload(const PlcImage& image, TelegramBuffer& out, Re
     }
 }
 
-void BuildBlockInfoPayload(const PlcImage& image, int db, TelegramBuffer& out, RequestRecord* record)
+void BuildBlockInfoPayload(const PlcImage& image, int db, TelegramBuffer& out,
+                           RequestRecord* record)
 {
     const DbDirectoryEntry entry = image.DbEntry(db);
     const bool exists = entry.exists == 1;
     const uint8_t head = exists ? 0x00 : kBlockMissing;
     const uint16_t start = Low16(entry.start);
     // Unsigned, so that any stored length wraps instead of overflowing.
-    const uint16_t length = static_cast<uint16_t>(static_cast<uint32_t>(entry.length) + kBlockHeadWords);
+    const uint16_t length =
+        static_cast<uint16_t>(static_cast<uint32_t>(entry.length) + kBlockHeadWords);
 
     out.PutByte(head);
     out.PutWord(start);

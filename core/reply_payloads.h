@@ -16,6 +16,8 @@ struct RequestRecord;
 bool BuildReadMemoryPayload(const PlcImage& image, int32_t start, int32_t end, TelegramBuffer& out,
                             RequestRecord* record);
 // The 45-byte system parameters: the six area bases and fixed words.
-void BuildSystemParametersPayload(const PlcImage& image, TelegramBuffer& out, RequestRecord* record);
+void BuildSystemParametersPayload(const PlcImage& image, TelegramBuffer& out,
+                                  RequestRecord* record);
 // The 13-byte block information of data block db (0..255).
-void BuildBlockInfoPayload(const PlcImage& image, int db, TelegramBuffer& out, RequestRecord* record);
+void BuildBlockInfoPayload(const PlcImage& image, int db, TelegramBuffer& out,
+                           RequestRecord* record);

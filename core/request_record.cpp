@@ -29,7 +29,8 @@ const char* AreaName(PlcArea area)
 // last cell.
 int UnreachedCellNumber(const PlcImage& image, ResolvedAddress where, int32_t address)
 {
-    const int64_t base = where.area == PlcArea::DB ? image.DbEntry(where.db).start : image.AreaBase(where.area);
+    const int64_t base =
+        where.area == PlcArea::DB ? image.DbEntry(where.db).start : image.AreaBase(where.area);
     int64_t number = address - base;
     if (PlcImage::IsWordArea(where.area))
         number /= 2;
@@ -45,8 +46,8 @@ void Reset(RequestRecord& record, uint32_t color)
 
 } // namespace
 
-void DescribeTransfer(RequestRecord& record, bool write, const PlcImage& image, ResolvedAddress where,
-                      int32_t start, int first, int last)
+void DescribeTransfer(RequestRecord& record, bool write, const PlcImage& image,
+                      ResolvedAddress where, int32_t start, int first, int last)
 {
     if (first < 0) {
         first = last = UnreachedCellNumber(image, where, start);

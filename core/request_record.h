@@ -12,8 +12,8 @@ struct RequestRecord
     static constexpr int kMaxValues = 256;
     static constexpr int kDescriptionSize = 64;
     char description[kDescriptionSize] = {};
-    uint32_t backColor = 0xFFFFFF;  // 0x00BBGGRR
-    uint32_t foreColor = 0;         // 0x00BBGGRR, by kind of request
+    uint32_t backColor = 0xFFFFFF; // 0x00BBGGRR
+    uint32_t foreColor = 0;        // 0x00BBGGRR, by kind of request
     int32_t values[kMaxValues] = {};
     int valueCount = 0;
 };
@@ -28,8 +28,8 @@ inline constexpr uint32_t kRecordColorSystem = 0xFF0000;
 // the range form only when last lies beyond first. first and last are the
 // first and last cell moved; -1 when none was, and the cell number that
 // start would have (counted from the area's base) stands for both.
-void DescribeTransfer(RequestRecord& record, bool write, const PlcImage& image, ResolvedAddress where,
-                      int32_t start, int first, int last);
+void DescribeTransfer(RequestRecord& record, bool write, const PlcImage& image,
+                      ResolvedAddress where, int32_t start, int first, int last);
 // "Block System".
 void DescribeSystemParameters(RequestRecord& record);
 // "Block Info  (DB n)".

@@ -8,7 +8,7 @@
 
 class TelegramBuffer
 {
-public:
+  public:
     // Encoded data that would not leave room for DLE ETX is not stored;
     // the replies stay far below that bound.
     void PutByte(uint8_t b)
@@ -31,7 +31,7 @@ public:
     const uint8_t* data() const { return m_bytes; }
     uint16_t size() const { return static_cast<uint16_t>(m_size); }
 
-private:
+  private:
     static constexpr uint32_t kCloseRoom = 2;
     uint8_t m_bytes[kTelegramBufferSize]{};
     uint32_t m_size = 0;

@@ -22,7 +22,12 @@ constexpr uint8_t kSynDleEtx[] = {as511::SYN, as511::DLE, as511::ETX};
 constexpr uint8_t kDleAckStx[] = {as511::DLE, as511::ACK, as511::STX};
 constexpr uint8_t kDc2DleEtx[] = {as511::DC2, as511::DLE, as511::ETX};
 
-enum class Ack { Ok, None, Wrong };
+enum class Ack
+{
+    Ok,
+    None,
+    Wrong
+};
 
 // Everything one exchange works in; it starts cleared every time and lives
 // on the worker's stack, so an exchange allocates nothing.
@@ -43,12 +48,11 @@ struct Exchange
 
     uint16_t Receive(const uint8_t* end, int endLen, uint32_t readSize)
     {
-        return link().ReceiveTelegram(end, endLen, received, sizeof received, link().receiveTimeoutMs(),
-                                      readSize);
+        return link().ReceiveTelegram(end, endLen, received, sizeof received,
+                                      link().receiveTimeoutMs(), readSize);
     }
 
-    template <size_t N>
-    bool Send(const uint8_t (&bytes)[N])
+    template <size_t N> bool Send(const uint8_t (&bytes)[N])
     {
         return link().SendTelegram(bytes, N);
     }
@@ -199,7 +203,8 @@ int32_t Exchange::ServeRead(uint8_t function)
 
 int32_t Closing(Exchange& exchange)
 {
-    if (int32_t code = AckCode(exchange.ReceiveAck(), result::kAckBeforeCloseNone, result::kAckBeforeCloseWrong))
+    if (int32_t code = AckCode(exchange.ReceiveAck(), result::kAckBeforeCloseNone,
+                               result::kAckBeforeCloseWrong))
         return code;
     if (!exchange.Send(kDc2DleEtx))
         return result::kSendDc2DleEtx;

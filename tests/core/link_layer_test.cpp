@@ -22,10 +22,16 @@ constexpr uint8_t kDleEot[] = {0x10, 0x04};
 
 TEST(LinkCodecTest, EncodeDoublesDle)
 {
-    struct Case { uint16_t word; Bytes encoded; };
+    struct Case
+    {
+        uint16_t word;
+        Bytes encoded;
+    };
     const Case cases[] = {
-        {0x1000, {0x10, 0x10, 0x00}}, {0x0010, {0x00, 0x10, 0x10}},
-        {0x1010, {0x10, 0x10, 0x10, 0x10}}, {0xEF00, {0xEF, 0x00}},
+        {0x1000, {0x10, 0x10, 0x00}},
+        {0x0010, {0x00, 0x10, 0x10}},
+        {0x1010, {0x10, 0x10, 0x10, 0x10}},
+        {0xEF00, {0xEF, 0x00}},
     };
     for (const Case& c : cases) {
         uint8_t out[4] = {};
@@ -43,7 +49,11 @@ TEST(LinkCodecTest, EncodeDoublesDle)
 
 TEST(LinkCodecTest, UnstuffCollapsesPairsOnly)
 {
-    struct Case { Bytes in; Bytes out; };
+    struct Case
+    {
+        Bytes in;
+        Bytes out;
+    };
     const Case cases[] = {
         {{0x10, 0x10, 0x10, 0x10, 0x05}, {0x10, 0x10, 0x05}},
         {{0x10, 0x05}, {0x10, 0x05}},
@@ -67,8 +77,9 @@ TEST(LinkCodecTest, TickElapsedCountsAcrossTheWrap)
 
 class LinkLayerTest : public testing::Test
 {
-protected:
-    uint16_t Receive(const uint8_t* end, int endLen, uint32_t readSize, uint32_t capacity = kTelegramBufferSize)
+  protected:
+    uint16_t Receive(const uint8_t* end, int endLen, uint32_t readSize,
+                     uint32_t capacity = kTelegramBufferSize)
     {
         return link.ReceiveTelegram(end, endLen, dest, capacity, kTimeoutMs, readSize);
     }
@@ -86,7 +97,8 @@ Bytes ReceiveOnce(const Bytes& bytes, std::vector<size_t> chunks, const uint8_t*
 {
     MemoryLine line;
     line.AddTransmission(bytes, 0, std::move(chunks));
-    LinkLayer link(line, [] { return false; }, kTimeoutMs);
+    LinkLayer link(
+        line, [] { return false; }, kTimeoutMs);
     uint8_t dest[kTelegramBufferSize] = {};
     const uint16_t n = link.ReceiveTelegram(end, endLen, dest, sizeof dest, kTimeoutMs, readSize);
     return Bytes(dest, dest + n);
@@ -96,7 +108,7 @@ struct EndCase
 {
     const char* name;
     Bytes bytes;
-    size_t delivered;  // 0: the receive must not end on these bytes
+    size_t delivered; // 0: the receive must not end on these bytes
 };
 
 // The parameter telegram's end test, whichever way the bytes are cut into
@@ -112,13 +124,16 @@ TEST_F(LinkLayerTest, ParameterTelegramEndTestUnderEveryChunking)
         {"two doubled DLEs then end", {0x10, 0x10, 0x10, 0x10, 0x10, 0x04}, 6},
         // Data word 0x1010 and data byte 0x04, stuffed: 10 10 10 10 04. A
         // look back of two bytes would take the last 10 04 for the end.
-        {"word 1010 then byte 04, then end", {0xE0, 0x8A, 0x10, 0x10, 0x10, 0x10, 0x04, 0x12, 0x10, 0x04}, 10},
+        {"word 1010 then byte 04, then end",
+         {0xE0, 0x8A, 0x10, 0x10, 0x10, 0x10, 0x04, 0x12, 0x10, 0x04},
+         10},
         {"word 1010 then byte 04 only", {0xE0, 0x8A, 0x10, 0x10, 0x10, 0x10, 0x04}, 0},
     };
     const std::vector<std::vector<size_t>> chunkings = {{}, {1}, {2}, {3}, {7, 1}};
     for (const EndCase& c : cases) {
         for (const auto& chunks : chunkings) {
-            SCOPED_TRACE(testing::Message() << c.name << ", chunks of " << (chunks.empty() ? 0 : chunks[0]));
+            SCOPED_TRACE(testing::Message()
+                         << c.name << ", chunks of " << (chunks.empty() ? 0 : chunks[0]));
             const Bytes delivered = ReceiveOnce(c.bytes, chunks, kDleEot, 2, 0);
             EXPECT_EQ(delivered.size(), c.delivered);
             if (c.delivered > 0) {
@@ -135,7 +150,7 @@ TEST_F(LinkLayerTest, StxWaitEndsOnStxAfterOtherBytes)
     ASSERT_EQ(Receive(kStx, 1, 1), 2);
     EXPECT_EQ(Delivered(2), (Bytes{0x55, 0x02}));
     EXPECT_EQ(line.BytesRead(), 2u);
-    EXPECT_FALSE(link.waitForEvent());  // the 04 is still queued
+    EXPECT_FALSE(link.waitForEvent()); // the 04 is still queued
     // Any single byte for the function byte, and no more.
     ASSERT_EQ(Receive(nullptr, 0, 1), 1);
     EXPECT_EQ(dest[0], 0x04);
@@ -163,8 +178,8 @@ TEST_F(LinkLayerTest, DleAckReadLeavesThePgsNextBytesInTheLine)
 
 TEST(LinkReceiveTest, DleAckAfterOtherBytesIsDeliveredWithThem)
 {
-    for (const Bytes& bytes : {Bytes{0x00, 0x00, 0x10, 0x06}, Bytes{0x10, 0x15, 0x10, 0x06},
-                               Bytes{0x15, 0x10, 0x06}}) {
+    for (const Bytes& bytes :
+         {Bytes{0x00, 0x00, 0x10, 0x06}, Bytes{0x10, 0x15, 0x10, 0x06}, Bytes{0x15, 0x10, 0x06}}) {
         EXPECT_EQ(ReceiveOnce(bytes, {}, kDleAck, 2, 2), bytes);
         EXPECT_EQ(ReceiveOnce(bytes, {1}, kDleAck, 2, 2), bytes);
     }
@@ -188,7 +203,7 @@ TEST_F(LinkLayerTest, ChunkPastTheCapacityIsDropped)
     line.AddTransmission(bytes, 0, {4, 6});
     std::fill(std::begin(dest), std::end(dest), 0xAA);
     EXPECT_EQ(Receive(kDleEot, 2, 0, 8), 0);
-    EXPECT_EQ(dest[0], 0);  // the destination was cleared all the same
+    EXPECT_EQ(dest[0], 0); // the destination was cleared all the same
     EXPECT_EQ(line.BytesRead(), sizeof bytes);
 }
 

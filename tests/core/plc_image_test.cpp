@@ -13,16 +13,16 @@ struct MapCase
 {
     int32_t address;
     PlcArea area;
-    int db;     // for DB
-    int index;  // CellIndex in that area, -1 for none
+    int db;    // for DB
+    int index; // CellIndex in that area, -1 for none
 };
 
 std::vector<std::pair<int32_t, int>> Walk(const PlcImage& image, int32_t start, int32_t end,
                                           ResolvedAddress* where = nullptr)
 {
     std::vector<std::pair<int32_t, int>> visited;
-    const ResolvedAddress resolved =
-        image.WalkRange(start, end, [&](int32_t address, int index) { visited.emplace_back(address, index); });
+    const ResolvedAddress resolved = image.WalkRange(
+        start, end, [&](int32_t address, int index) { visited.emplace_back(address, index); });
     if (where)
         *where = resolved;
     return visited;
@@ -82,18 +82,18 @@ TEST(PlcImageTest, AddressMapWithDefaults)
 {
     PlcImage image;
     const MapCase cases[] = {
-        {0xE08A, PlcArea::DB, 0, 0},     {0xE08B, PlcArea::DB, 0, 0},
-        {0xE189, PlcArea::DB, 0, 127},   {0xE18A, PlcArea::None, -1, -1},
-        {0xDF8A, PlcArea::DB, 1, 0},     {0xE089, PlcArea::DB, 1, 127},
-        {0x618A, PlcArea::DB, 127, 0},   {0x6189, PlcArea::None, -1, -1},
+        {0xE08A, PlcArea::DB, 0, 0},       {0xE08B, PlcArea::DB, 0, 0},
+        {0xE189, PlcArea::DB, 0, 127},     {0xE18A, PlcArea::None, -1, -1},
+        {0xDF8A, PlcArea::DB, 1, 0},       {0xE089, PlcArea::DB, 1, 127},
+        {0x618A, PlcArea::DB, 127, 0},     {0x6189, PlcArea::None, -1, -1},
         {0xEA00, PlcArea::System, -1, -1}, {0xEBFF, PlcArea::System, -1, -1},
-        {0xEC00, PlcArea::T, -1, 0},     {0xECFE, PlcArea::T, -1, 127},
-        {0xECFF, PlcArea::T, -1, 127},   {0xED00, PlcArea::Z, -1, 0},
-        {0xEDFF, PlcArea::Z, -1, 127},   {0xEE00, PlcArea::MB, -1, 0},
-        {0xEEFF, PlcArea::MB, -1, 255},  {0xEF00, PlcArea::EB, -1, 0},
-        {0xEF7F, PlcArea::EB, -1, 127},  {0xEF80, PlcArea::AB, -1, 0},
-        {0xEFFF, PlcArea::AB, -1, 127},  {0xF000, PlcArea::None, -1, -1},
-        {0x0000, PlcArea::None, -1, -1}, {0xFFFF, PlcArea::None, -1, -1},
+        {0xEC00, PlcArea::T, -1, 0},       {0xECFE, PlcArea::T, -1, 127},
+        {0xECFF, PlcArea::T, -1, 127},     {0xED00, PlcArea::Z, -1, 0},
+        {0xEDFF, PlcArea::Z, -1, 127},     {0xEE00, PlcArea::MB, -1, 0},
+        {0xEEFF, PlcArea::MB, -1, 255},    {0xEF00, PlcArea::EB, -1, 0},
+        {0xEF7F, PlcArea::EB, -1, 127},    {0xEF80, PlcArea::AB, -1, 0},
+        {0xEFFF, PlcArea::AB, -1, 127},    {0xF000, PlcArea::None, -1, -1},
+        {0x0000, PlcArea::None, -1, -1},   {0xFFFF, PlcArea::None, -1, -1},
     };
     for (const MapCase& c : cases)
         ExpectMap(image, c);
@@ -206,8 +206,8 @@ TEST(PlcImageTest, CellsReadBackAndOutOfRangeIsHarmless)
     image.WriteDbWord(3, 7, 0xBEEF);
     image.WriteCell(PlcArea::T, 127, 1234);
     image.WriteCell(PlcArea::MB, 255, 0xAB);
-    image.WriteCell(PlcArea::EB, 128, 1);   // past EB
-    image.WriteCell(PlcArea::DB, 0, 1);     // not a cell area
+    image.WriteCell(PlcArea::EB, 128, 1); // past EB
+    image.WriteCell(PlcArea::DB, 0, 1);   // not a cell area
     image.WriteDbWord(128, 0, 1);
     image.WriteDbWord(0, -1, 1);
     EXPECT_EQ(image.ReadDbWord(3, 7), 0xBEEF);
@@ -270,7 +270,12 @@ TEST(PlcImageTest, ResetRestoresDefaultsButKeepsRunAndBattery)
 TEST(PlcImageTest, StatusByteFollowsRunAndBattery)
 {
     PlcImage image;
-    struct Case { bool running; bool battery; uint8_t status; };
+    struct Case
+    {
+        bool running;
+        bool battery;
+        uint8_t status;
+    };
     for (const Case c : {Case{true, true, 0x08}, Case{false, true, 0x48}, Case{true, false, 0x00},
                          Case{false, false, 0x40}}) {
         image.SetRunning(c.running);
@@ -281,7 +286,7 @@ TEST(PlcImageTest, StatusByteFollowsRunAndBattery)
     image.ApplyStatusByte(0xFF);
     EXPECT_FALSE(image.IsRunning());
     EXPECT_TRUE(image.IsBatteryOk());
-    image.ApplyStatusByte(0xB7);  // every bit but 0x08 and 0x40
+    image.ApplyStatusByte(0xB7); // every bit but 0x08 and 0x40
     EXPECT_TRUE(image.IsRunning());
     EXPECT_FALSE(image.IsBatteryOk());
     image.ApplyStatusByte(0x40);

@@ -25,8 +25,19 @@ void* operator new(std::size_t size)
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+// This pair is the replaced allocator, so free here does match malloc
+// above; GCC cannot tell once it has inlined the two.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+#pragma GCC diagnostic pop
+void operator delete(void* p, std::size_t) noexcept
+{
+    operator delete(p);
+}
 
 namespace {
 
@@ -36,23 +47,27 @@ TEST(TransactionAllocationTest, ServingAllocatesNothing)
     const pg::Exchange requests[] = {
         pg::ReadMemory(0xE08A, 0xE189, Bytes(256, 0x00)),
         pg::WriteMemory(0xEC00, Bytes(256, 0x10)),
-        pg::SystemParameters(Bytes{0x00, 0x00, 0x00, 0x00, 0x00, 0xEF, 0x00, 0xEF, 0x80, 0xEE, 0x00, 0xEC, 0x00,
-                                   0xED, 0x00, 0xEA, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
-                                   0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                   0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}),
-        pg::BlockInfo(0x01, 0x03, Bytes{0x00, 0xDD, 0x8A, 0x70, 0x70, 0x41, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x85}),
+        pg::SystemParameters(Bytes{0x00, 0x00, 0x00, 0x00, 0x00, 0xEF, 0x00, 0xEF, 0x80,
+                                   0xEE, 0x00, 0xEC, 0x00, 0xED, 0x00, 0xEA, 0x00, 0x00,
+                                   0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+                                   0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                   0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}),
+        pg::BlockInfo(
+            0x01, 0x03,
+            Bytes{0x00, 0xDD, 0x8A, 0x70, 0x70, 0x41, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x85}),
     };
     for (const pg::Exchange& request : requests) {
         MemoryLine line;
         line.AddExchange(request);
-        LinkLayer link(line, [] { return false; }, 40);
+        LinkLayer link(
+            line, [] { return false; }, 40);
         PlcImage image;
         ActivityFlags activity;
         int handOffs = 0;
         int records = 0;
         TransactionContext ctx{image, link, activity, [&handOffs] { ++handOffs; },
                                [&records](const RequestRecord&) { ++records; }};
-        ASSERT_EQ(ServeTransaction(ctx), 0);  // grows the line's record once
+        ASSERT_EQ(ServeTransaction(ctx), 0); // grows the line's record once
         line.Rewind();
 
         const long before = g_allocations.load();

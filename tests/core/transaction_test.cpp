@@ -65,14 +65,15 @@ struct Harness
                                    onHandOff();
                            },
                            [this](const RequestRecord& r) {
-                               records.push_back({r.description, r.backColor, r.foreColor,
-                                                  std::vector<int32_t>(r.values, r.values + r.valueCount)});
+                               records.push_back(
+                                   {r.description, r.backColor, r.foreColor,
+                                    std::vector<int32_t>(r.values, r.values + r.valueCount)});
                            }};
 };
 
 class TransactionTest : public testing::Test
 {
-protected:
+  protected:
     Harness h;
 };
 
@@ -81,13 +82,14 @@ TEST_F(TransactionTest, ReadMemoryExchangeOnTheLine)
     h.image.WriteDbWord(1, 0, 0x1234);
     h.image.WriteDbWord(1, 1, 0x1010);
     h.image.WriteDbWord(1, 2, 0x0010);
-    const pg::Exchange read = pg::ReadMemory(0xDF8A, 0xDF8F, Bytes{0x12, 0x34, 0x10, 0x10, 0x00, 0x10});
-    EXPECT_EQ(read.PgBytes(), (Bytes{0x02, 0x04, 0x10, 0x06, 0x10, 0x06, 0xDF, 0x8A, 0xDF, 0x8F, 0x10, 0x04,
-                                     0x10, 0x06, 0x10, 0x06, 0x10, 0x06, 0x10, 0x06}));
+    const pg::Exchange read =
+        pg::ReadMemory(0xDF8A, 0xDF8F, Bytes{0x12, 0x34, 0x10, 0x10, 0x00, 0x10});
+    EXPECT_EQ(read.PgBytes(), (Bytes{0x02, 0x04, 0x10, 0x06, 0x10, 0x06, 0xDF, 0x8A, 0xDF, 0x8F,
+                                     0x10, 0x04, 0x10, 0x06, 0x10, 0x06, 0x10, 0x06, 0x10, 0x06}));
 
     EXPECT_EQ(h.Serve(read), 0);
-    EXPECT_EQ(h.line.Sent(), (Bytes{0x10, 0x06, 0x02, 0x16, 0x10, 0x03, 0x10, 0x06, 0x02,
-                                    0x00, 0x00, 0x00, 0x00, 0x00, 0x12, 0x34, 0x10, 0x10, 0x10, 0x10,
+    EXPECT_EQ(h.line.Sent(), (Bytes{0x10, 0x06, 0x02, 0x16, 0x10, 0x03, 0x10, 0x06, 0x02, 0x00,
+                                    0x00, 0x00, 0x00, 0x00, 0x12, 0x34, 0x10, 0x10, 0x10, 0x10,
                                     0x00, 0x10, 0x10, 0x10, 0x03, 0x02, 0x12, 0x10, 0x03}));
     EXPECT_EQ(h.line.BytesRead(), h.line.ScriptedBytes());
     EXPECT_EQ(h.activity.readActivity.load(), 1);
@@ -100,14 +102,15 @@ TEST_F(TransactionTest, WriteMemoryExchangeOnTheLine)
 {
     const Bytes data = {0x12, 0x34, 0x56};
     const pg::Exchange write = pg::WriteMemory(0xEC00, data);
-    EXPECT_EQ(write.PgBytes(), (Bytes{0x02, 0x03, 0x10, 0x06, 0x10, 0x06, 0xEC, 0x00, 0x12, 0x34, 0x56,
-                                      0x10, 0x04, 0x10, 0x06, 0x10, 0x06}));
+    EXPECT_EQ(write.PgBytes(), (Bytes{0x02, 0x03, 0x10, 0x06, 0x10, 0x06, 0xEC, 0x00, 0x12, 0x34,
+                                      0x56, 0x10, 0x04, 0x10, 0x06, 0x10, 0x06}));
 
     EXPECT_EQ(h.Serve(write), 0);
-    EXPECT_EQ(h.line.Sent(), (Bytes{0x10, 0x06, 0x02, 0x16, 0x10, 0x03, 0x10, 0x06, 0x02, 0x12, 0x10, 0x03}));
+    EXPECT_EQ(h.line.Sent(),
+              (Bytes{0x10, 0x06, 0x02, 0x16, 0x10, 0x03, 0x10, 0x06, 0x02, 0x12, 0x10, 0x03}));
     EXPECT_EQ(h.line.BytesRead(), h.line.ScriptedBytes());
     EXPECT_EQ(h.image.ReadCell(PlcArea::T, 0), 0x1234);
-    EXPECT_EQ(h.image.ReadCell(PlcArea::T, 1), 0x5600);  // the byte past the data reads 0
+    EXPECT_EQ(h.image.ReadCell(PlcArea::T, 1), 0x5600); // the byte past the data reads 0
     EXPECT_EQ(h.image.ReadCell(PlcArea::T, 2), 0);
     EXPECT_EQ(h.activity.writeActivity.load(), 1);
     EXPECT_EQ(h.activity.readActivity.load(), 0);
@@ -137,30 +140,45 @@ TEST_F(TransactionTest, SystemParametersExchangeOnTheLine)
 
 TEST_F(TransactionTest, BlockInformationExchangeOnTheLine)
 {
-    const Bytes payload = {0x00, 0xDD, 0x8A, 0x70, 0x70, 0x41, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x85};
+    const Bytes payload = {0x00, 0xDD, 0x8A, 0x70, 0x70, 0x41, 0x03,
+                           0x00, 0x00, 0x00, 0x00, 0x00, 0x85};
     const pg::Exchange request = pg::BlockInfo(0x01, 0x03, payload);
-    EXPECT_EQ(request.PgBytes(), (Bytes{0x02, 0x1A, 0x10, 0x06, 0x10, 0x06, 0x01, 0x03, 0x10, 0x04, 0x10, 0x06,
-                                        0x10, 0x06, 0x10, 0x06, 0x10, 0x06}));
+    EXPECT_EQ(request.PgBytes(), (Bytes{0x02, 0x1A, 0x10, 0x06, 0x10, 0x06, 0x01, 0x03, 0x10, 0x04,
+                                        0x10, 0x06, 0x10, 0x06, 0x10, 0x06, 0x10, 0x06}));
     EXPECT_EQ(h.Serve(request), 0);
-    EXPECT_EQ(h.line.Sent(), Concat({{0x10, 0x06, 0x02, 0x16, 0x10, 0x03, 0x10, 0x06, 0x02}, payload,
+    EXPECT_EQ(h.line.Sent(), Concat({{0x10, 0x06, 0x02, 0x16, 0x10, 0x03, 0x10, 0x06, 0x02},
+                                     payload,
                                      {0x10, 0x03, 0x02, 0x12, 0x10, 0x03}}));
     EXPECT_EQ(h.handOffs, 1);
 }
 
 TEST(TransactionBlockInfoTest, MissingBlocksKeepTheZeroHead)
 {
-    struct Case { uint8_t db; Bytes payload; std::function<void(PlcImage&)> setup; };
+    struct Case
+    {
+        uint8_t db;
+        Bytes payload;
+        std::function<void(PlcImage&)> setup;
+    };
     const Case cases[] = {
-        {0xC8, {0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05}, nullptr},
-        {0x80, {0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05}, nullptr},
-        {0xFF, {0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05}, nullptr},
-        {0x04, {0x14, 0xDC, 0x8A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0F},
+        {0xC8,
+         {0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05},
+         nullptr},
+        {0x80,
+         {0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05},
+         nullptr},
+        {0xFF,
+         {0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05},
+         nullptr},
+        {0x04,
+         {0x14, 0xDC, 0x8A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0F},
          [](PlcImage& image) {
              image.SetDbExists(4, false);
              image.SetDbLength(4, 10);
          }},
         // Block 16 and a start holding DLEs: doubled on the line.
-        {0x10, {0x00, 0x10, 0x10, 0x70, 0x70, 0x41, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0C},
+        {0x10,
+         {0x00, 0x10, 0x10, 0x70, 0x70, 0x41, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0C},
          [](PlcImage& image) {
              image.SetDbStart(16, 0x1010);
              image.SetDbLength(16, 7);
@@ -270,37 +288,58 @@ TEST(TransactionWriteTest, WriteRules)
         std::function<void(const PlcImage&)> check;
     };
     const Case cases[] = {
-        {"status byte 40: STOP, battery FAULT", 0xEA0C, {0x40}, 1,
+        {"status byte 40: STOP, battery FAULT",
+         0xEA0C,
+         {0x40},
+         1,
          [](const PlcImage& image) {
              EXPECT_FALSE(image.IsRunning());
              EXPECT_FALSE(image.IsBatteryOk());
          }},
-        {"elsewhere in System changes nothing", 0xEA0D, {0x40}, 1,
+        {"elsewhere in System changes nothing",
+         0xEA0D,
+         {0x40},
+         1,
          [](const PlcImage& image) {
              EXPECT_TRUE(image.IsRunning());
              EXPECT_TRUE(image.IsBatteryOk());
          }},
-        {"start 0 changes nothing", 0x0000, {0x12, 0x34}, 0,
+        {"start 0 changes nothing",
+         0x0000,
+         {0x12, 0x34},
+         0,
          [](const PlcImage& image) {
              for (int db = 0; db < 128; ++db)
                  for (int w = 0; w < 128; ++w)
                      ASSERT_EQ(image.ReadDbWord(db, w), 0);
          }},
         {"no area changes nothing", 0x0100, {0x12, 0x34}, 0, nullptr},
-        {"odd start writes the word below", 0xDF8B, {0xAB, 0xCD}, 1,
+        {"odd start writes the word below",
+         0xDF8B,
+         {0xAB, 0xCD},
+         1,
          [](const PlcImage& image) { EXPECT_EQ(image.ReadDbWord(1, 0), 0xABCD); }},
-        {"EB does not run on into AB", 0xEF7F, {0x11, 0x22, 0x33}, 1,
+        {"EB does not run on into AB",
+         0xEF7F,
+         {0x11, 0x22, 0x33},
+         1,
          [](const PlcImage& image) {
              EXPECT_EQ(image.ReadCell(PlcArea::EB, 127), 0x11);
              EXPECT_EQ(image.ReadCell(PlcArea::AB, 0), 0);
          }},
-        {"MB bytes", 0xEEFE, {0x01, 0x02, 0x03}, 1,
+        {"MB bytes",
+         0xEEFE,
+         {0x01, 0x02, 0x03},
+         1,
          [](const PlcImage& image) {
              EXPECT_EQ(image.ReadCell(PlcArea::MB, 254), 0x01);
              EXPECT_EQ(image.ReadCell(PlcArea::MB, 255), 0x02);
              EXPECT_EQ(image.ReadCell(PlcArea::EB, 0), 0);
          }},
-        {"DLE data unstuffed", 0xE08A, {0x10, 0x10, 0x00, 0x10}, 1,
+        {"DLE data unstuffed",
+         0xE08A,
+         {0x10, 0x10, 0x00, 0x10},
+         1,
          [](const PlcImage& image) {
              EXPECT_EQ(image.ReadDbWord(0, 0), 0x1010);
              EXPECT_EQ(image.ReadDbWord(0, 1), 0x0010);
@@ -348,14 +387,20 @@ struct CodeCase
 {
     const char* name;
     pg::Exchange exchange;
-    int failWrite;    // index of the controller's write that fails, -1 none
+    int failWrite; // index of the controller's write that fails, -1 none
     int32_t code;
     size_t sentSteps; // replies of this many steps of `expected` were sent
     pg::Exchange expected;
 };
 
-pg::Exchange Read() { return pg::ReadMemory(0xDF8A, 0xDF8B, Bytes{0x00, 0x00}); }
-pg::Exchange Write() { return pg::WriteMemory(0xEC00, Bytes{0x12, 0x34}); }
+pg::Exchange Read()
+{
+    return pg::ReadMemory(0xDF8A, 0xDF8B, Bytes{0x00, 0x00});
+}
+pg::Exchange Write()
+{
+    return pg::WriteMemory(0xEC00, Bytes{0x12, 0x34});
+}
 
 pg::Exchange Cut(pg::Exchange exchange, size_t steps)
 {
@@ -395,15 +440,18 @@ TEST(TransactionCodeTest, EachFailingStepGivesItsCode)
         {"sending SYN DLE ETX", Read(), 2, 6, 2, Read()},
         {"no DLE ACK to SYN DLE ETX", Cut(Read(), 3), -1, 62, 3, Read()},
         {"wrong DLE ACK to SYN DLE ETX", WrongAt(Read(), kReadAckAndParameters), -1, 61, 3, Read()},
-        {"no parameter telegram", SendAt(Read(), kReadAckAndParameters, {0x10, 0x06}), -1, 74, 3, Read()},
-        {"parameters without DLE EOT", SendAt(Read(), kReadAckAndParameters, {0x10, 0x06, 0xDF, 0x8A, 0x10}), -1,
-         74, 3, Read()},
-        {"read with 3 parameter bytes", ReadRequest(0x04, Bytes{0xDF, 0x8A, 0xDF}, {}), -1, 75, 3, Read()},
+        {"no parameter telegram", SendAt(Read(), kReadAckAndParameters, {0x10, 0x06}), -1, 74, 3,
+         Read()},
+        {"parameters without DLE EOT",
+         SendAt(Read(), kReadAckAndParameters, {0x10, 0x06, 0xDF, 0x8A, 0x10}), -1, 74, 3, Read()},
+        {"read with 3 parameter bytes", ReadRequest(0x04, Bytes{0xDF, 0x8A, 0xDF}, {}), -1, 75, 3,
+         Read()},
         {"read with 10 00 unstuffed", ReadRequest(0x04, Bytes{0x10, 0x00}, {}), -1, 75, 3, Read()},
         {"write with 2 parameter bytes", WriteRequest(Bytes{0xEC, 0x00}), -1, 76, 3, Write()},
         {"block info with 1 parameter byte", ReadRequest(0x1A, Bytes{0x01}, {}), -1, 71, 3, Read()},
         {"block info of type 2", BlockInfo(0x02, 0x03, {}), -1, 7, 3, Read()},
-        {"function byte 05", ReadRequest(0x05, Bytes{0xDF, 0x8A, 0xDF, 0x8B}, {}), -1, 72, 3, Read()},
+        {"function byte 05", ReadRequest(0x05, Bytes{0xDF, 0x8A, 0xDF, 0x8B}, {}), -1, 72, 3,
+         Read()},
         {"write: sending DLE ACK STX", Write(), 3, 1001, 3, Write()},
         {"read: sending DLE ACK STX", Read(), 3, 8, 3, Read()},
         {"no DLE ACK to DLE ACK STX", Cut(Read(), 4), -1, 91, 4, Read()},
@@ -418,7 +466,8 @@ TEST(TransactionCodeTest, EachFailingStepGivesItsCode)
         {"read: no last DLE ACK", Cut(Read(), 7), -1, 151, 7, Read()},
         {"read: wrong last DLE ACK", WrongAt(Read(), kReadLastAck), -1, 15, 7, Read()},
         {"write: no DLE ACK before closing", Cut(Write(), 4), -1, 131, 4, Write()},
-        {"write: wrong DLE ACK before closing", WrongAt(Write(), kWriteAckToAckStx), -1, 13, 4, Write()},
+        {"write: wrong DLE ACK before closing", WrongAt(Write(), kWriteAckToAckStx), -1, 13, 4,
+         Write()},
         {"write: sending DC2 DLE ETX", Write(), 4, 14, 4, Write()},
         {"write: no last DLE ACK", Cut(Write(), 5), -1, 151, 5, Write()},
         {"write: wrong last DLE ACK", WrongAt(Write(), kWriteLastAck), -1, 15, 5, Write()},
@@ -475,7 +524,7 @@ TEST_F(TransactionTest, HandOffComesAfterTheImageAndBeforeTheReply)
     ASSERT_EQ(h.Serve(write), 0);
     ASSERT_EQ(h.sentAtHandOff.size(), 1u);
     EXPECT_EQ(h.sentAtHandOff[0], write.SlaveBytes(pg::kWriteAckAndParameters).size());
-    EXPECT_EQ(h.recordsAtHandOff[0], 1u);  // the record comes just before
+    EXPECT_EQ(h.recordsAtHandOff[0], 1u); // the record comes just before
 
     Harness r;
     const pg::Exchange read = Read();
@@ -546,7 +595,7 @@ TEST(TransactionChunkTest, NextRequestQueuedBehindTheLastAck)
     h.line.AddExchange(second);
 
     EXPECT_EQ(ServeTransaction(h.ctx), 0);
-    EXPECT_FALSE(h.link.waitForEvent());  // the STX is already waiting
+    EXPECT_FALSE(h.link.waitForEvent()); // the STX is already waiting
     EXPECT_EQ(ServeTransaction(h.ctx), 0);
     EXPECT_TRUE(h.link.waitForEvent());
     EXPECT_EQ(h.image.ReadCell(PlcArea::MB, 7), 0x88);
@@ -566,27 +615,70 @@ struct RecordCase
 TEST(TransactionRecordTest, RecordOfEachServedRequest)
 {
     const RecordCase cases[] = {
-        {"read of DB words", pg::ReadMemory(0xDF8A, 0xDF8F, Bytes{0xA1, 0x01, 0xA1, 0x02, 0xA1, 0x03}),
-         "Block Read  (DB 1, DW 0 - DW 2)", 0x008000, {0xA101, 0xA102, 0xA103}},
-        {"read of one DB word", pg::ReadMemory(0xDF8C, 0xDF8D, Bytes{0xA1, 0x02}), "Block Read  (DB 1, DW 1)",
-         0x008000, {0xA102}},
-        {"write of timers", pg::WriteMemory(0xEC02, Bytes{0x12, 0x34, 0x56}), "Block Write (T 1 - T 2)", 0x0000FF,
+        {"read of DB words",
+         pg::ReadMemory(0xDF8A, 0xDF8F, Bytes{0xA1, 0x01, 0xA1, 0x02, 0xA1, 0x03}),
+         "Block Read  (DB 1, DW 0 - DW 2)",
+         0x008000,
+         {0xA101, 0xA102, 0xA103}},
+        {"read of one DB word",
+         pg::ReadMemory(0xDF8C, 0xDF8D, Bytes{0xA1, 0x02}),
+         "Block Read  (DB 1, DW 1)",
+         0x008000,
+         {0xA102}},
+        {"write of timers",
+         pg::WriteMemory(0xEC02, Bytes{0x12, 0x34, 0x56}),
+         "Block Write (T 1 - T 2)",
+         0x0000FF,
          {0x1234, 0x5600}},
-        {"write of one flag byte", pg::WriteMemory(0xEE05, Bytes{0x99}), "Block Write (MB 5)", 0x0000FF, {0x99}},
-        {"read of counters", pg::ReadMemory(0xED00, 0xED03, Bytes{0xFF, 0xFF, 0xFF, 0xFF}),
-         "Block Read  (Z 0 - Z 1)", 0x008000, {0xFFFF, 0xFFFF}},
-        {"read of inputs", pg::ReadMemory(0xEF7E, 0xEF8F, Bytes{0x7E, 0x7F}), "Block Read  (EB 126 - EB 127)",
-         0x008000, {0x7E, 0x7F}},
-        {"write of outputs", pg::WriteMemory(0xEF81, Bytes{0x01}), "Block Write (AB 1)", 0x0000FF, {0x01}},
-        {"read of the status byte", pg::ReadMemory(0xEA0C, 0xEA0C, Bytes{0x08}), "Block Read  (System)",
-         0x008000, {0x08}},
-        {"write of the status byte", pg::WriteMemory(0xEA0C, Bytes{0x48}), "Block Write (System)", 0x0000FF,
+        {"write of one flag byte",
+         pg::WriteMemory(0xEE05, Bytes{0x99}),
+         "Block Write (MB 5)",
+         0x0000FF,
+         {0x99}},
+        {"read of counters",
+         pg::ReadMemory(0xED00, 0xED03, Bytes{0xFF, 0xFF, 0xFF, 0xFF}),
+         "Block Read  (Z 0 - Z 1)",
+         0x008000,
+         {0xFFFF, 0xFFFF}},
+        {"read of inputs",
+         pg::ReadMemory(0xEF7E, 0xEF8F, Bytes{0x7E, 0x7F}),
+         "Block Read  (EB 126 - EB 127)",
+         0x008000,
+         {0x7E, 0x7F}},
+        {"write of outputs",
+         pg::WriteMemory(0xEF81, Bytes{0x01}),
+         "Block Write (AB 1)",
+         0x0000FF,
+         {0x01}},
+        {"read of the status byte",
+         pg::ReadMemory(0xEA0C, 0xEA0C, Bytes{0x08}),
+         "Block Read  (System)",
+         0x008000,
+         {0x08}},
+        {"write of the status byte",
+         pg::WriteMemory(0xEA0C, Bytes{0x48}),
+         "Block Write (System)",
+         0x0000FF,
          {0x48}},
-        {"write elsewhere in System", pg::WriteMemory(0xEA0D, Bytes{0x48}), "Block Write (System)", 0x0000FF, {}},
-        {"system parameters", pg::SystemParameters({}), "Block System", 0xFF0000,
+        {"write elsewhere in System",
+         pg::WriteMemory(0xEA0D, Bytes{0x48}),
+         "Block Write (System)",
+         0x0000FF,
+         {}},
+        {"system parameters",
+         pg::SystemParameters({}),
+         "Block System",
+         0xFF0000,
          {0xEF00, 0xEF80, 0xEE00, 0xEC00, 0xED00, 0xEA00}},
-        {"block information", pg::BlockInfo(0x01, 0x03, {}), "Block Info  (DB 3)", 0xFF0000, {0x00, 0xDD8A, 0x85}},
-        {"block information past 127", pg::BlockInfo(0x01, 200, {}), "Block Info  (DB 200)", 0xFF0000,
+        {"block information",
+         pg::BlockInfo(0x01, 0x03, {}),
+         "Block Info  (DB 3)",
+         0xFF0000,
+         {0x00, 0xDD8A, 0x85}},
+        {"block information past 127",
+         pg::BlockInfo(0x01, 200, {}),
+         "Block Info  (DB 200)",
+         0xFF0000,
          {0x14, 0x0000, 0x0005}},
     };
     for (const RecordCase& c : cases) {
@@ -610,7 +702,7 @@ TEST(TransactionRecordTest, RecordOfEachServedRequest)
 TEST(TransactionRecordTest, RangePastTheLastCellAndTheFullArea)
 {
     Harness past;
-    past.image.SetAreaBase(PlcArea::Z, 0xEE00);  // T reaches up to 0xEDFF, cells end at 0xECFF
+    past.image.SetAreaBase(PlcArea::Z, 0xEE00); // T reaches up to 0xEDFF, cells end at 0xECFF
     past.line.AddExchange(pg::ReadMemory(0xED00, 0xED03, {}));
     EXPECT_EQ(ServeTransaction(past.ctx), 0);
     ASSERT_EQ(past.records.size(), 1u);

@@ -113,7 +113,10 @@ bool MemoryLine::ArriveNextChunk()
     return true;
 }
 
-bool MemoryLine::IsOpen() { return m_open.load(); }
+bool MemoryLine::IsOpen()
+{
+    return m_open.load();
+}
 
 uint32_t MemoryLine::BytesWaiting()
 {
@@ -133,7 +136,8 @@ bool MemoryLine::WaitEvents(uint32_t& events, uint32_t timeoutMs, PortStatus& st
         // answers what it has been sent. Wait out the time-out as a port would.
         ++m_idleWaits;
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_closed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !m_open.load(); });
+        m_closed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                          [this] { return !m_open.load(); });
         return false;
     }
     events = kEventRxChar;

@@ -22,7 +22,7 @@ struct Exchange;
 
 class MemoryLine : public Line
 {
-public:
+  public:
     MemoryLine();
 
     // Adds a PG transmission, released once the controller side has
@@ -65,7 +65,7 @@ public:
     uint32_t Read(uint8_t* dest, uint32_t destCapacity, uint32_t count) override;
     uint32_t Write(const uint8_t* data, uint32_t count) override;
 
-private:
+  private:
     struct Transmission
     {
         size_t afterSlaveBytes = 0;
@@ -78,15 +78,15 @@ private:
     // Lets the next chunk of a released transmission arrive; false if none.
     bool ArriveNextChunk();
 
-    std::vector<uint8_t> m_pgBytes;  // every transmission, back to back
+    std::vector<uint8_t> m_pgBytes; // every transmission, back to back
     std::vector<Transmission> m_transmissions;
     size_t m_scriptedReplyBytes = 0;
 
-    size_t m_released = 0;     // transmissions released so far
-    size_t m_arrivedEnd = 0;   // PG bytes that have arrived
-    size_t m_readPos = 0;      // PG bytes read by the controller side
-    size_t m_chunkTx = 0;      // transmission of the next chunk
-    size_t m_chunkIndex = 0;   // chunk number within it
+    size_t m_released = 0;   // transmissions released so far
+    size_t m_arrivedEnd = 0; // PG bytes that have arrived
+    size_t m_readPos = 0;    // PG bytes read by the controller side
+    size_t m_chunkTx = 0;    // transmission of the next chunk
+    size_t m_chunkIndex = 0; // chunk number within it
 
     std::vector<uint8_t> m_sent;
     std::vector<size_t> m_writeEnds;

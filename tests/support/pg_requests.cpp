@@ -9,7 +9,10 @@ namespace {
 
 constexpr uint8_t kDle = 0x10;
 
-std::vector<uint8_t> Bytes(std::initializer_list<uint8_t> list) { return std::vector<uint8_t>(list); }
+std::vector<uint8_t> Bytes(std::initializer_list<uint8_t> list)
+{
+    return std::vector<uint8_t>(list);
+}
 
 std::vector<uint8_t> Join(std::vector<uint8_t> head, const std::vector<uint8_t>& tail)
 {
@@ -70,7 +73,8 @@ std::vector<uint8_t> DataTelegram(std::span<const uint8_t> payload)
     return Join(Stuff(payload), Bytes({0x10, 0x03}));
 }
 
-Exchange ReadRequest(uint8_t function, std::span<const uint8_t> params, std::span<const uint8_t> payload)
+Exchange ReadRequest(uint8_t function, std::span<const uint8_t> params,
+                     std::span<const uint8_t> payload)
 {
     Exchange exchange{Opening(function, params)};
     exchange.steps.push_back({Bytes({0x10, 0x06}), DataTelegram(payload)});

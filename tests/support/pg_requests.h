@@ -34,7 +34,8 @@ struct Exchange
 // Steps of a read memory, system parameters or block information request.
 // The PG's DLE ACK to SYN DLE ETX and its parameter telegram go back to
 // back in one transmission, as PGs commonly send them.
-enum ReadStep : size_t {
+enum ReadStep : size_t
+{
     kReadStx,              // 02 -> 10 06
     kReadFunction,         // function byte -> 02
     kReadAckToStx,         // 10 06 -> 16 10 03
@@ -47,7 +48,8 @@ enum ReadStep : size_t {
 };
 
 // Steps of a write memory request.
-enum WriteStep : size_t {
+enum WriteStep : size_t
+{
     kWriteStx,              // 02 -> 10 06
     kWriteFunction,         // 03 -> 02
     kWriteAckToStx,         // 10 06 -> 16 10 03
@@ -56,8 +58,6 @@ enum WriteStep : size_t {
     kWriteLastAck,          // 10 06 -> nothing
     kWriteStepCount
 };
-
-inline constexpr uint8_t kDleAck[] = {0x10, 0x06};
 
 // bytes with every 0x10 doubled.
 std::vector<uint8_t> Stuff(std::span<const uint8_t> bytes);
@@ -68,7 +68,8 @@ std::vector<uint8_t> DataTelegram(std::span<const uint8_t> payload);
 
 // A request shaped like a read: any function byte, raw (unstuffed)
 // parameters, and the unstuffed payload the controller should answer with.
-Exchange ReadRequest(uint8_t function, std::span<const uint8_t> params, std::span<const uint8_t> payload);
+Exchange ReadRequest(uint8_t function, std::span<const uint8_t> params,
+                     std::span<const uint8_t> payload);
 // A request shaped like a write: function byte 03 and raw parameters.
 Exchange WriteRequest(std::span<const uint8_t> params);
 
