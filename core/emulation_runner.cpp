@@ -7,6 +7,7 @@
 
 #include "core/runner_host.h"
 #include "core/runner_port.h"
+#include "core/transaction_result.h"
 
 namespace {
 constexpr uint32_t kEventMaskRxChar = 1;
@@ -18,9 +19,9 @@ std::string LinkStatusText(int32_t result)
 {
     if (result == 0)
         return "ON LINE";
-    if (result == kResultPortClosed)
+    if (result == result::kPortClosed)
         return "OFF LINE";
-    if (result == kResultNoStx)
+    if (result == result::kNoStx)
         return "WAIT";
     char text[24];
     std::snprintf(text, sizeof text, "Err: %d", static_cast<int>(result));
@@ -65,7 +66,7 @@ void EmulationRunner::ThreadControlExecute()
                 m_port.Purge(true, true);
         }
     } else {
-        result = kResultPortClosed;
+        result = result::kPortClosed;
     }
 
     m_statusCode.store(result, std::memory_order_relaxed);
@@ -87,7 +88,7 @@ void EmulationRunner::ThreadControlExecute()
             read.store(0, std::memory_order_relaxed);
     }
 
-    if (result > 0 || result == kResultPortClosed) {
+    if (result > 0 || result == result::kPortClosed) {
         read.store(0, std::memory_order_relaxed);
         write.store(0, std::memory_order_relaxed);
     }
@@ -114,5 +115,5 @@ void EmulationRunner::EmulationStopExecute()
 {
     m_port.Close();
     if (!m_port.IsOpen())
-        ShowLinkStatus(kResultPortClosed);
+        ShowLinkStatus(result::kPortClosed);
 }

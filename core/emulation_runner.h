@@ -16,11 +16,6 @@ class PlcImage;
 class RunnerHost;
 class RunnerPort;
 
-// Result of a poll step with the port closed.
-inline constexpr int32_t kResultPortClosed = -2;
-// Result of a transaction that saw bytes but no STX.
-inline constexpr int32_t kResultNoStx = 11;
-
 // Link status text for a poll step result: "ON LINE", "OFF LINE", "WAIT" or "Err: n".
 std::string LinkStatusText(int32_t result);
 
