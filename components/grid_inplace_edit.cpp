@@ -15,6 +15,10 @@ GridInplaceEdit::GridInplaceEdit(TKivCustomGrid* grid) : QLineEdit(grid), m_grid
 
 void GridInplaceEdit::keyPressEvent(QKeyEvent* e)
 {
+    if (m_grid == nullptr) {
+        QLineEdit::keyPressEvent(e);
+        return;
+    }
     switch (e->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:
@@ -58,7 +62,7 @@ void GridInplaceEdit::keyPressEvent(QKeyEvent* e)
 void GridInplaceEdit::focusOutEvent(QFocusEvent* e)
 {
     QLineEdit::focusOutEvent(e);
-    if (isHidden())
+    if (isHidden() || m_grid == nullptr)
         return;
     m_grid->editorLostFocus(QApplication::focusWidget());
 }

@@ -14,6 +14,9 @@ class GridInplaceEdit : public QLineEdit
 public:
     explicit GridInplaceEdit(TKivCustomGrid* grid);
 
+    // Cuts the tie to the grid while the grid is being destroyed.
+    void detachGrid() { m_grid = nullptr; }
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;

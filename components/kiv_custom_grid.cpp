@@ -37,7 +37,16 @@ TKivCustomGrid::TKivCustomGrid(QWidget* parent) : QAbstractScrollArea(parent)
     updateScrollBars();
 }
 
-TKivCustomGrid::~TKivCustomGrid() = default;
+TKivCustomGrid::~TKivCustomGrid()
+{
+    // The editor may hold the focus; losing it must not call back into a grid
+    // that is half destroyed.
+    if (m_editor != nullptr) {
+        m_editor->detachGrid();
+        delete m_editor;
+        m_editor = nullptr;
+    }
+}
 
 // ---- layout ---------------------------------------------------------------
 

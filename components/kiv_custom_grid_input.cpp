@@ -306,6 +306,13 @@ void TKivCustomGrid::mouseReleaseEvent(QMouseEvent* e)
 void TKivCustomGrid::mouseDoubleClickEvent(QMouseEvent* e)
 {
     m_lastMouse = e->position().toPoint();
-    if (e->button() == Qt::LeftButton)
-        DblClick();
+    if (e->button() != Qt::LeftButton)
+        return;
+    // The first click of the pair normally made the cell current already; a
+    // double click that arrives on another cell moves there first.
+    const TGridCoord cell = MouseCoord(m_lastMouse.x(), m_lastMouse.y());
+    if (cell.X >= m_fixedCols && cell.Y >= m_fixedRows &&
+        (cell.X != m_current.X || cell.Y != m_current.Y))
+        focusCell(cell.X, cell.Y, true);
+    DblClick();
 }
