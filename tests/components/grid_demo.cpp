@@ -60,7 +60,7 @@ int main(int argc, char** argv)
         grid.SetCellText(3, r + 1, bcd(v));
         grid.SetCellText(4, r + 1, bin(v));
     }
-    grid.resize(500, 420);
+    grid.resize(785, 453);  // the size of a page's grid in the main window
     grid.move(20, 20);
     grid.show();
     grid.activateWindow();
