@@ -194,9 +194,6 @@ bool TKivCommPort::Open()
     if (m_eventMask & ~kEventRxChar)
         return failOpen(fd, true, EINVAL, "SetCommMask()");
 
-    termios state{};
-    if (int err = tty::readLineState(fd, state))
-        return failOpen(fd, true, err, "GetCommState()");
     tty::LineSettings settings;
     settings.baudRate = m_baudRate;
     settings.parity = m_parity;
@@ -208,10 +205,10 @@ bool TKivCommPort::Open()
     settings.dsrFlow = m_dsrFlow;
     settings.xonXoffOut = m_xonXoffOut;
     settings.xonXoffIn = m_xonXoffIn;
-    if (int err = tty::makeLineState(settings, state))
-        return failOpen(fd, true, err, "SetCommState()");
-    if (int err = tty::writeLineState(fd, state, m_baudRate))
-        return failOpen(fd, true, err, "SetCommState()");
+    tty::LineStep step = tty::LineStep::Read;
+    if (int err = tty::configureLine(fd, settings, step))
+        return failOpen(fd, true, err,
+                        step == tty::LineStep::Read ? "GetCommState()" : "SetCommState()");
     if (int err = tty::flush(fd, true, true))
         return failOpen(fd, true, err, "PurgeComm()");
 
