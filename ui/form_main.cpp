@@ -1,0 +1,354 @@
+// Start-up order matters here: the port and the link settings exist before
+// the image and the runner, the worker starts only when the window is shown
+// and is stopped before the placement is saved at closing.
+#include "ui/form_main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "components/kiv_status_bar.h"
+#include "components/kiv_thread_control.h"
+#include "components/qt_dispatcher.h"
+#include "core/emulation_runner.h"
+#include "core/plc_image.h"
+#include "serial/comm_port_line.h"
+#include "serial/device_names.h"
+#include "serial/kiv_comm_port.h"
+#include "serial/port_mapping.h"
+#include "serial/settings_store.h"
+#include "ui/about_box.h"
+#include "ui/action_icons.h"
+#include "ui/edit_commands.h"
+#include "ui/form_config.h"
+#include "ui/form_value.h"
+#include "ui/help_window.h"
+#include "ui/memory_views.h"
+#include "ui/request_log.h"
+#include "ui/window_placement.h"
+
+namespace {
+
+constexpr int kClientWidth = 794;
+constexpr int kClientHeight = 565;
+constexpr int kLinkStatusPanel = 1;
+constexpr int kLampPanel = 2;
+
+struct ActionSpec
+{
+    const char* name;
+    const char* caption;
+    const char* toolTip;
+    const char* statusTip;
+    int icon;  // index into the main image list, -1 for none
+};
+
+const ActionSpec kActions[] = {
+    {"EditModify", "Modify", "Modify selected value", "Modify selected value", 0},
+    {"EditClear", "Clear", "Clear all values", "Clear all values", 1},
+    {"EmulationRun", "Run", "Run Emulation", "Run Emulation", 2},
+    {"EmulationStop", "Stop", "Stop Emulation", "Stop Emulation", 3},
+    {"EmulationConfigure", "Configure", "Configure Emulation", "Configure Emulation", 6},
+    {"EmulationDefault", "Default", "Default", "Default Parameters", -1},
+    {"FileExit", "E&xit", "Exit", "Quits the application", 4},
+    {"HelpHelp", "Help", "Help", "Help for this Software", 10},
+    {"HelpAbout", "About...", "About this Software", "About this Software", 5},
+};
+
+} // namespace
+
+TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_store(store)
+{
+    // Controls and their layout.
+    setWindowTitle(QStringLiteral("Orvane"));
+    setWindowIcon(ProgramIcon());
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
+    BuildActions();
+    BuildMenus();
+    BuildToolBar();
+    m_pageControl = new QTabWidget;
+    m_pageControl->setObjectName(QStringLiteral("PageControl1"));
+    setCentralWidget(m_pageControl);
+    BuildStatusBar();
+    resize(kClientWidth, kClientHeight);
+
+    // Names derived from the program file.
+    const QString program = QCoreApplication::applicationFilePath();
+    m_exeBaseName = ExeBaseName(program);
+    m_helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/ORVANE.hlp");
+
+    // Serial port and link settings.
+    m_linkSettings = LinkSettings{};
+    m_port = std::make_unique<TKivCommPort>();
+    m_port->SetDeviceResolver([this](const std::string& name) {
+        return MappedDevicePath(m_store, name, DefaultDevicePath);
+    });
+    m_portLine = std::make_unique<CommPortLine>(*m_port);
+    LoadLinkSettings();
+
+    // The image, the runner and the worker that runs it.
+    m_image = std::make_unique<PlcImage>();
+    m_dispatcher = std::make_unique<QtDispatcher>();
+    m_threadControl = std::make_unique<TKivThreadControl>(m_dispatcher.get());
+    TKivThreadControl* thread = m_threadControl.get();
+    m_runner = std::make_unique<EmulationRunner>(
+        *m_image, *m_portLine, *this, [thread] { return thread->Terminated(); },
+        [thread](const std::function<void()>& call) { thread->SynchronizeMethod(call); },
+        kDefaultReceiveTimeoutMs);
+    m_runner->SetRequestObserver([](const RequestRecord& record) { LogRequest(record); });
+    m_threadControl->OnExecute = [this](TKivThreadControl*) { m_runner->ThreadControlExecute(); };
+    m_threadControl->SetLoopExecute(true);
+    m_threadControl->SetCreateSuspended(false);
+    m_threadControl->SetTimeSleep(1);
+
+    // The pages; their selectors start at their first items.
+    m_views = new MemoryViews(*m_image, m_pageControl);
+    connect(m_views, &MemoryViews::modifyRequested, this,
+            [this] { m_editCommands->EditModifyExecute(); });
+
+    m_timerRefresh = new QTimer(this);
+    m_timerRefresh->setInterval(100);
+    connect(m_timerRefresh, &QTimer::timeout, this, &TFormMain::TimerRefreshTimer);
+    m_timerRefresh->start();
+}
+
+TFormMain::~TFormMain()
+{
+    // The worker must be gone before the objects it uses.
+    if (m_threadControl)
+        m_threadControl->Destroy();
+}
+
+void TFormMain::SetDialogs(TFormValue* formValue, TAboutBox* aboutBox, TFormConfig* formConfig)
+{
+    m_formValue = formValue;
+    m_aboutBox = aboutBox;
+    m_formConfig = formConfig;
+    m_editCommands = std::make_unique<EditCommands>(*m_image, *m_views, *m_formValue, this);
+    connect(action("EditModify"), &QAction::triggered, this,
+            [this] { m_editCommands->EditModifyExecute(); });
+    connect(action("EditClear"), &QAction::triggered, this,
+            [this] { m_editCommands->EditClearExecute(); });
+    connect(action("EmulationDefault"), &QAction::triggered, this,
+            [this] { m_editCommands->EmulationDefaultExecute(); });
+}
+
+QAction* TFormMain::action(const char* name) const
+{
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+void TFormMain::BuildActions()
+{
+    const std::vector<QIcon> icons = MainImageList();
+    for (const ActionSpec& spec : kActions) {
+        auto* a = new QAction(QString::fromLatin1(spec.caption), this);
+        a->setObjectName(QString::fromLatin1(spec.name));
+        a->setToolTip(QString::fromLatin1(spec.toolTip));
+        a->setStatusTip(QString::fromLatin1(spec.statusTip));
+        if (spec.icon >= 0 && spec.icon < static_cast<int>(icons.size()))
+            a->setIcon(icons[spec.icon]);
+        a->setEnabled(QLatin1String(spec.name) == QLatin1String("FileExit"));
+    }
+    connect(action("EmulationRun"), &QAction::triggered, this, &TFormMain::EmulationRunExecute);
+    connect(action("EmulationStop"), &QAction::triggered, this, &TFormMain::EmulationStopExecute);
+    connect(action("EmulationConfigure"), &QAction::triggered, this,
+            &TFormMain::EmulationConfigureExecute);
+    connect(action("FileExit"), &QAction::triggered, this, &QWidget::close);
+    connect(action("HelpHelp"), &QAction::triggered, this, &TFormMain::HelpHelpExecute);
+    connect(action("HelpAbout"), &QAction::triggered, this, &TFormMain::HelpAboutExecute);
+}
+
+void TFormMain::BuildMenus()
+{
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->addAction(action("FileExit"));
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(action("EditModify"));
+    edit->addAction(action("EditClear"));
+    QMenu* emulation = bar->addMenu(QStringLiteral("E&mulation"));
+    emulation->addAction(action("EmulationRun"));
+    emulation->addAction(action("EmulationStop"));
+    emulation->addSeparator();
+    emulation->addAction(action("EmulationConfigure"));
+    emulation->addAction(action("EmulationDefault"));
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->addAction(action("HelpHelp"));
+    help->addSeparator();
+    help->addAction(action("HelpAbout"));
+    for (QMenu* menu : {file, edit, emulation, help})
+        menu->setToolTipsVisible(false);
+}
+
+void TFormMain::BuildToolBar()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("ToolBarMain"));
+    bar->setObjectName(QStringLiteral("ToolBarMain"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(16, 16));
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    bar->addAction(action("EditModify"));
+    bar->addAction(action("EditClear"));
+    bar->addSeparator();
+    bar->addAction(action("EmulationRun"));
+    bar->addAction(action("EmulationStop"));
+    bar->addAction(action("EmulationConfigure"));
+    bar->addSeparator();
+    bar->addAction(action("HelpHelp"));
+    bar->addAction(action("HelpAbout"));
+    bar->addSeparator();
+    bar->addAction(action("FileExit"));
+}
+
+void TFormMain::BuildStatusBar()
+{
+    m_statusBar = new TKivStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("KivStatusBar"));
+    m_statusBar->setFixedHeight(24);
+    m_statusBar->AddPanel(630, Qt::AlignLeft, TKivPanelStyle::Text);
+    m_statusBar->AddPanel(86, Qt::AlignHCenter, TKivPanelStyle::Text);
+    m_statusBar->AddPanel(48, Qt::AlignHCenter, TKivPanelStyle::OwnerDraw);
+    m_statusBar->AddPanel(30, Qt::AlignHCenter, TKivPanelStyle::Text);
+    m_lamps = LampImages();
+    m_statusBar->SetOnDrawPanel([this](TKivStatusBar&, int panel, const QRect& rect,
+                                       QPainter& painter) {
+        if (panel == kLampPanel)
+            DrawLamps(rect, painter);
+    });
+    setStatusBar(m_statusBar);
+}
+
+void TFormMain::DrawLamps(const QRect& rect, QPainter& painter)
+{
+    painter.fillRect(rect, m_statusBar->palette().window());
+    const ActivityFlags& activity = m_runner->activity();
+    const bool read = activity.readActivity.load(std::memory_order_relaxed) != 0;
+    const bool write = activity.writeActivity.load(std::memory_order_relaxed) != 0;
+    painter.drawPixmap(rect.left() + 5, rect.top() + 3, m_lamps[read ? 0 : 1]);
+    painter.drawPixmap(rect.left() + 24, rect.top() + 3, m_lamps[write ? 2 : 3]);
+}
+
+void TFormMain::LoadLinkSettings()
+{
+    ::LoadLinkSettings(m_store, m_linkSettings);
+}
+
+PortParams TFormMain::LoadPortParams()
+{
+    LoadLinkSettings();
+    return ToPortParams(m_linkSettings);
+}
+
+void TFormMain::SetLinkStatusText(const std::string& text)
+{
+    m_statusBar->SetPanelText(kLinkStatusPanel, QString::fromStdString(text));
+}
+
+void TFormMain::RepaintLamps()
+{
+    m_statusBar->UpdatePanel(kLampPanel);
+    m_statusBar->repaint();
+}
+
+void TFormMain::ShowOpenFailure()
+{
+    if (m_openFailureSink) {
+        m_openFailureSink();
+        return;
+    }
+    QMessageBox::warning(this, QStringLiteral("Warning..."),
+                         QStringLiteral("Unable to open comm port!"), QMessageBox::Ok);
+}
+
+void TFormMain::ActionListMainUpdate()
+{
+    const bool open = m_port->IsOpen();
+    action("EmulationRun")->setEnabled(!open);
+    action("EmulationStop")->setEnabled(open);
+    for (const char* name : {"EditModify", "EditClear", "EmulationConfigure", "EmulationDefault",
+                             "HelpHelp", "HelpAbout"})
+        action(name)->setEnabled(true);
+}
+
+void TFormMain::TimerRefreshTimer()
+{
+    m_views->RefreshViews();
+    ActionListMainUpdate();
+}
+
+void TFormMain::EmulationRunExecute()
+{
+    m_runner->EmulationRunExecute();
+    ActionListMainUpdate();
+}
+
+void TFormMain::EmulationStopExecute()
+{
+    m_runner->EmulationStopExecute();
+    ActionListMainUpdate();
+}
+
+void TFormMain::EmulationConfigureExecute()
+{
+    if (m_formConfig)
+        m_formConfig->exec();
+}
+
+void TFormMain::HelpHelpExecute()
+{
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(this);
+    const QString error = m_helpWindow->ShowContents(m_helpFile);
+    if (!error.isEmpty())
+        QMessageBox::warning(this, QStringLiteral("Help"), error);
+}
+
+void TFormMain::HelpAboutExecute()
+{
+    if (m_aboutBox)
+        m_aboutBox->exec();
+}
+
+void TFormMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TFormMain::FormShow()
+{
+    RestoreWindowPlacement(m_store, m_exeBaseName, *this);
+    m_views->SetUpGrids();
+    m_views->SetUpAddressFields();
+    m_views->Edit1Change();
+    ActionListMainUpdate();
+    m_threadControl->Create();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TFormMain::FormClose()
+{
+    m_threadControl->Destroy();
+    SaveWindowPlacement(m_store, m_exeBaseName, *this);
+}
