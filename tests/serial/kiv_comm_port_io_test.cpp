@@ -239,13 +239,22 @@ TEST_F(KivCommPortIo, AHungUpLineFailsWithoutSpinning)
     EXPECT_TRUE(port.Close());
 }
 
-TEST_F(KivCommPortIo, TheLineAdapterForwardsToThePort)
+TEST_F(KivCommPortIo, TheAdapterForwardsEveryOperationToThePort)
 {
     CommPortLine adapter(port);
+    RunnerPort& runnerPort = adapter;
     Line& line = adapter;
     EXPECT_FALSE(line.IsOpen());
-    open();
+    ASSERT_TRUE(runnerPort.SetBuffers(kEventRxChar, 700, 2048, 16));
+    ASSERT_TRUE(runnerPort.SetParams(pty.slavePath(), 19200, 1, 7, 2, 3, false));
+    EXPECT_EQ(port.timeoutMs(), 700u);
+    EXPECT_EQ(port.outQueueSize(), 16u);
+    EXPECT_EQ(port.baudRate(), 19200u);
+    EXPECT_EQ(port.flowControl(), 3);
+    ASSERT_TRUE(runnerPort.Open()) << port.lastErrorText();
+    EXPECT_TRUE(port.IsOpen());
     EXPECT_TRUE(line.IsOpen());
+    EXPECT_FALSE(runnerPort.SetParams("COM2", 9600, 0, 8, 0, 0, false));
 
     const uint8_t reply[] = {0x10, 0x06};
     EXPECT_EQ(line.Write(reply, 2), 2u);
@@ -263,8 +272,15 @@ TEST_F(KivCommPortIo, TheLineAdapterForwardsToThePort)
     EXPECT_EQ(line.Read(dest + 2, sizeof dest - 2, 0), 1u);
     EXPECT_EQ(std::vector<uint8_t>(dest, dest + 3), (std::vector<uint8_t>{0x02, 0x03, 0x04}));
 
-    port.Close();
+    ASSERT_TRUE(pty.send({0x55}));
+    ASSERT_TRUE(waitForBytes(1));
+    EXPECT_TRUE(runnerPort.Purge(true, true));
+    EXPECT_EQ(port.BytesWaiting(), 0u);
+
+    EXPECT_TRUE(runnerPort.Close());
+    EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(line.IsOpen());
+    EXPECT_FALSE(runnerPort.Close());
 }
 
 // The worker reads, waits and answers while the user-interface thread opens
