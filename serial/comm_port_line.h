@@ -11,7 +11,7 @@ class TKivCommPort;
 
 class CommPortLine : public RunnerPort
 {
-public:
+  public:
     explicit CommPortLine(TKivCommPort& port) : m_port(port) {}
 
     bool IsOpen() override;
@@ -29,6 +29,6 @@ public:
     bool Close() override;
     bool Purge(bool receiveSide, bool transmitSide) override;
 
-private:
+  private:
     TKivCommPort& m_port;
 };

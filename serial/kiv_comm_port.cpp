@@ -318,7 +318,8 @@ TKivCommPort::WriteOutcome TKivCommPort::writeAttempt(int fd, uint32_t count)
     WriteOutcome outcome;
     const auto deadline = deadlineAfter(m_timeoutMs);
     while (outcome.written < count) {
-        const ssize_t n = ::write(fd, m_writeBuffer.get() + outcome.written, count - outcome.written);
+        const ssize_t n =
+            ::write(fd, m_writeBuffer.get() + outcome.written, count - outcome.written);
         if (n > 0) {
             outcome.written += static_cast<uint32_t>(n);
             continue;

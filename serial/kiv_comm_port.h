@@ -22,7 +22,7 @@
 
 class TKivCommPort
 {
-public:
+  public:
     static constexpr uint32_t kMinBaudRate = 110;
     static constexpr uint32_t kMaxBaudRate = 921600;
     static constexpr uint32_t kMaxQueueSize = 32768;
@@ -97,7 +97,7 @@ public:
     uint32_t inQueueSize() const { return m_inQueueSize; }
     uint32_t timeoutMs() const { return m_timeoutMs; }
 
-private:
+  private:
     struct WriteOutcome;
 
     void clearError();

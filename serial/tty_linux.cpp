@@ -17,8 +17,7 @@ namespace tty {
 namespace {
 
 // Runs call until it succeeds or fails with something other than EINTR.
-template <typename Call>
-int retry(Call call)
+template <typename Call> int retry(Call call)
 {
     for (;;) {
         if (call() != -1)
@@ -56,7 +55,9 @@ int openDevice(const std::string& path, int& fd)
 
 int checkCharDevice(int fd)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (int err = retry([&] { return fstat(fd, &info); }))
         return err;
     return S_ISCHR(info.st_mode) ? 0 : ENOTTY;

@@ -109,8 +109,8 @@ TEST_F(KivCommPortIo, AWriteTheLineCannotTakeEndsAtItsDeadlineAndLosesNoByte)
     }
     ASSERT_LT(last, block.size()) << "the pty never filled up";
     EXPECT_EQ(port.lastError(), ETIMEDOUT);
-    EXPECT_EQ(port.lastErrorText(), last > 0 ? "Error writing data to port (overlapped)"
-                                             : "Wait Timeout in Write()");
+    EXPECT_EQ(port.lastErrorText(),
+              last > 0 ? "Error writing data to port (overlapped)" : "Wait Timeout in Write()");
 
     // Everything Write counted arrives, in order, and nothing more.
     const std::vector<uint8_t> got = pty.drain(200);

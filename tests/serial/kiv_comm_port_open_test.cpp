@@ -21,7 +21,7 @@ namespace {
 
 class KivCommPortOpen : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(pty.ok());
@@ -37,8 +37,7 @@ protected:
     }
 
     bool configure(TKivCommPort& port, const std::string& name, uint32_t baud = 9600,
-                   uint8_t parity = 0, uint8_t dataBits = 8, uint8_t stopBits = 0,
-                   int32_t flow = 0)
+                   uint8_t parity = 0, uint8_t dataBits = 8, uint8_t stopBits = 0, int32_t flow = 0)
     {
         return port.SetBuffers(kEventRxChar, 2000, 2048, 1024) &&
                port.SetParams(name, baud, parity, dataBits, stopBits, flow, false);
@@ -107,9 +106,8 @@ TEST_F(KivCommPortOpen, MakesTheTtyARawLine)
 
 TEST_F(KivCommPortOpen, EveryBaudRateIsSetExactly)
 {
-    const uint32_t rates[] = {110,   300,    1200,   2400,   9600,   14400,  19200,  28800,
-                              38400, 56000,  57600,  115200, 128000, 250000, 256000, 460800,
-                              500000, 921600};
+    const uint32_t rates[] = {110,   300,   1200,   2400,   9600,   14400,  19200,  28800,  38400,
+                              56000, 57600, 115200, 128000, 250000, 256000, 460800, 500000, 921600};
     TKivCommPort port;
     for (uint32_t rate : rates) {
         SCOPED_TRACE(rate);
@@ -197,7 +195,8 @@ TEST_F(KivCommPortOpen, SettingsALinuxTtyLacksAreRefused)
         SCOPED_TRACE(c.what);
         TKivCommPort port;
         ASSERT_TRUE(port.SetBuffers(c.eventMask, 2000, 2048, 1024));
-        ASSERT_TRUE(port.SetParams(pty.slavePath(), 9600, 0, c.dataBits, c.stopBits, c.flow, false));
+        ASSERT_TRUE(
+            port.SetParams(pty.slavePath(), 9600, 0, c.dataBits, c.stopBits, c.flow, false));
         EXPECT_FALSE(port.Open());
         EXPECT_FALSE(port.IsOpen());
         EXPECT_EQ(port.lastErrorText(), c.text);
@@ -231,9 +230,8 @@ TEST_F(KivCommPortOpen, TheResolverGivesThePath)
     EXPECT_EQ(asked, "COM7");
     ASSERT_TRUE(port.Close());
 
-    ASSERT_TRUE(port.SetDeviceResolver([](const std::string&) -> std::string {
-        throw std::runtime_error("store unreadable");
-    }));
+    ASSERT_TRUE(port.SetDeviceResolver(
+        [](const std::string&) -> std::string { throw std::runtime_error("store unreadable"); }));
     EXPECT_FALSE(port.Open());
     EXPECT_EQ(port.lastErrorText(), "INVALID_HANDLE_VALUE");
 

@@ -125,8 +125,8 @@ TEST(KivCommPortSettings, SetBuffersTakesSizesOnlyWithinBounds)
         bool ok;
     };
     const Case cases[] = {
-        {1, 1, true},         {32768, 32768, true}, {0, 1024, false},
-        {1024, 0, false},     {32769, 1024, false}, {1024, 32769, false},
+        {1, 1, true},     {32768, 32768, true}, {0, 1024, false},
+        {1024, 0, false}, {32769, 1024, false}, {1024, 32769, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.in << "/" << c.out);
@@ -175,14 +175,22 @@ TEST(DeviceNames, DefaultDevicePath)
         const char* path;
     };
     const Case cases[] = {
-        {"COM1", "/dev/ttyS0"},     {"COM2", "/dev/ttyS1"},
-        {"COM255", "/dev/ttyS254"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"},
-        {"/", "/"},                 {"COM0", ""},
-        {"COM256", ""},             {"COM01", ""},
-        {"com1", ""},               {"COM", ""},
-        {"COM1a", ""},              {"COM-1", ""},
-        {"COM1000", ""},            {"", ""},
-        {"LPT1", ""},               {"ttyS0", ""},
+        {"COM1", "/dev/ttyS0"},
+        {"COM2", "/dev/ttyS1"},
+        {"COM255", "/dev/ttyS254"},
+        {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"/", "/"},
+        {"COM0", ""},
+        {"COM256", ""},
+        {"COM01", ""},
+        {"com1", ""},
+        {"COM", ""},
+        {"COM1a", ""},
+        {"COM-1", ""},
+        {"COM1000", ""},
+        {"", ""},
+        {"LPT1", ""},
+        {"ttyS0", ""},
         {"COM99999999999", ""},
     };
     for (const Case& c : cases)

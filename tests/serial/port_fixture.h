@@ -13,7 +13,7 @@
 
 class PortOnPty : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(pty.ok());
@@ -21,15 +21,13 @@ protected:
         ASSERT_TRUE(port.SetParams(pty.slavePath(), 9600, 2, 8, 0, 0, false));
     }
 
-    void open()
-    {
-        ASSERT_TRUE(port.Open()) << port.lastErrorText() << " " << port.lastError();
-    }
+    void open() { ASSERT_TRUE(port.Open()) << port.lastErrorText() << " " << port.lastError(); }
 
     // Bytes written on the master reach the slave's queue a moment later.
     bool waitForBytes(uint32_t n, int timeoutMs = 2000)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (port.BytesWaiting() < n) {
             if (std::chrono::steady_clock::now() > deadline)
                 return false;

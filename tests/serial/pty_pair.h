@@ -10,7 +10,7 @@
 
 class PtyPair
 {
-public:
+  public:
     PtyPair();
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
@@ -34,7 +34,7 @@ public:
     void closeMaster();
     void closeSlave();
 
-private:
+  private:
     int m_master = -1;
     int m_slave = -1;
     std::string m_slavePath;
