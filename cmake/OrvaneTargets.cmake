@@ -33,3 +33,30 @@ function(orvane_add_test name)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# Copies the help file beside target's executable after every build, so that
+# the program (and a test) finds it in its own folder.
+function(orvane_install_help target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different
+            ${PROJECT_SOURCE_DIR}/docs/ORVANE.hlp
+            $<TARGET_FILE_DIR:${target}>/ORVANE.hlp
+    VERBATIM)
+endfunction()
+
+# Gives an executable the program's version record (a section of its own
+# read back by the about box), built from the project's version numbers.
+# The record source is compiled into the executable itself, not through a
+# static library, so that the linker cannot drop it.
+function(orvane_add_version_record target)
+  foreach(part MAJOR MINOR PATCH TWEAK)
+    set(value "${PROJECT_VERSION_${part}}")
+    if(value STREQUAL "")
+      set(value 0)
+    endif()
+    list(APPEND definitions ORVANE_VERSION_${part}=${value})
+  endforeach()
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/app/version_record.cpp)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${target} PRIVATE ${definitions})
+endfunction()

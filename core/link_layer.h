@@ -39,21 +39,27 @@ uint32_t TickCount();
 
 class LinkLayer
 {
-public:
+  public:
     using StopTest = std::function<bool()>;
 
     LinkLayer(Line& line, StopTest stopTest, uint32_t receiveTimeoutMs = kDefaultReceiveTimeoutMs);
 
-    // Collects bytes until the last endLen bytes equal end (an end sequence
-    // that begins with DLE counts only when an even number of DLEs stands
-    // directly before it), or any byte when endLen is 0. readSize 0 reads
-    // whatever has arrived; 1 or 2 reads exactly that many bytes per
-    // chunk. Gives up after timeoutMs without an accepted chunk, when the
-    // line closes, or when the stop test answers true. Returns the bytes
-    // delivered into dest, 0 when nothing acceptable arrived.
+    // Collects bytes until the last endLen bytes equal end, or until any
+    // byte has arrived when endLen is 0. An end sequence that begins with
+    // DLE counts only when an even number of DLEs (zero included) stands
+    // directly before it: an odd run pairs with its DLE as a doubled data
+    // DLE. readSize 0 reads whatever has arrived; 1 or 2 reads in units of
+    // that many bytes, and a unit that arrives in pieces is completed by the
+    // next reads, which ask only for the bytes still missing, so bytes the
+    // PG sends right after the awaited ones stay in the line. Gives up after
+    // timeoutMs without arriving bytes, when the line closes, or when the
+    // stop test answers true. Returns the bytes delivered into dest (at
+    // most min(capacity, kTelegramBufferSize)), 0 when nothing acceptable
+    // arrived.
     uint16_t ReceiveTelegram(const uint8_t* end, int endLen, uint8_t* dest, uint32_t capacity,
                              uint32_t timeoutMs, uint32_t readSize);
-    // True when the line wrote a non-zero number of bytes.
+    // True when the line wrote all count bytes (a short write leaves a
+    // truncated telegram on the line, which is no success).
     bool SendTelegram(const uint8_t* bytes, uint16_t count);
 
     Line& line() { return m_line; }
@@ -61,7 +67,7 @@ public:
     bool waitForEvent() const { return m_waitForEvent.load(std::memory_order_relaxed); }
     void setWaitForEvent(bool on) { m_waitForEvent.store(on, std::memory_order_relaxed); }
 
-private:
+  private:
     Line& m_line;
     StopTest m_stopTest;
     const uint32_t m_receiveTimeoutMs;

@@ -11,13 +11,23 @@
 #include <atomic>
 #include <cstdint>
 
-enum class PlcArea { DB, T, Z, MB, EB, AB, System, None };
+enum class PlcArea
+{
+    DB,
+    T,
+    Z,
+    MB,
+    EB,
+    AB,
+    System,
+    None
+};
 
 struct DbDirectoryEntry
 {
-    int32_t start = 0;   // AS511 byte address of DW 0
-    uint8_t exists = 0;  // 1 = the block exists
-    int32_t length = 0;  // length in data words
+    int32_t start = 0;  // AS511 byte address of DW 0
+    uint8_t exists = 0; // 1 = the block exists
+    int32_t length = 0; // length in data words
 };
 
 struct AreaBases
@@ -33,16 +43,16 @@ struct AreaBases
 struct ResolvedAddress
 {
     PlcArea area = PlcArea::None;
-    int db = -1;  // data block number for PlcArea::DB, else -1
+    int db = -1; // data block number for PlcArea::DB, else -1
 };
 
 class PlcImage
 {
-public:
+  public:
     static constexpr int kDbCount = 128;
     static constexpr int kDbWords = 128;
-    static constexpr int kDirectorySize = 256;  // entries 128..255 always read empty
-    static constexpr int kWordCells = 128;      // T, Z
+    static constexpr int kDirectorySize = 256; // entries 128..255 always read empty
+    static constexpr int kWordCells = 128;     // T, Z
     static constexpr int kMerkers = 256;
     static constexpr int kIoBytes = 128;         // EB, AB
     static constexpr int kStatusByteOffset = 12; // status byte at system + 12
@@ -94,22 +104,28 @@ public:
     int FindDb(int32_t address) const;
     ResolvedAddress ResolveAddress(int32_t address) const;
     // The cell that address reaches within an area already chosen, or -1.
+    // Addresses below the area's base (or the block's start) reach no cell.
     int CellIndex(PlcArea area, int db, int32_t address) const;
 
     // Visits the cells of a transfer from start to end (both inclusive),
     // resolved on start alone, in ascending address order: word areas step
     // by 2, byte areas by 1. Calls visit(address, cellIndex) for every
-    // address that reaches a cell. Returns the resolved area. The System
-    // area and None visit nothing.
+    // address that reaches a cell; the walk never leaves the area or block
+    // resolved on start. Returns the resolved area. The System area and
+    // None visit nothing.
     template <typename Visit>
     ResolvedAddress WalkRange(int32_t start, int32_t end, Visit&& visit) const;
+    // The same walk in an area the caller has already resolved on start,
+    // so that one resolution serves both the walk and the caller.
+    template <typename Visit>
+    void WalkResolved(ResolvedAddress where, int32_t start, int32_t end, Visit&& visit) const;
 
     static bool IsWordArea(PlcArea area)
     {
         return area == PlcArea::DB || area == PlcArea::T || area == PlcArea::Z;
     }
 
-private:
+  private:
     struct AtomicEntry
     {
         std::atomic<int32_t> start{0};
@@ -119,6 +135,10 @@ private:
 
     std::atomic<int32_t>* CellSlot(PlcArea area, int index);
     const std::atomic<int32_t>* CellSlot(PlcArea area, int index) const;
+    // Address of cell 0 of an area (DW 0 of the block for DB).
+    int64_t CellBase(ResolvedAddress where) const;
+    // Cell reached by address from base; -1 below the base or past the last cell.
+    static int IndexFromBase(PlcArea area, int64_t base, int64_t address);
 
     std::array<std::array<std::atomic<int32_t>, kDbWords>, kDbCount> m_dbWords{};
     std::array<std::atomic<int32_t>, kWordCells> m_timers{};
@@ -141,13 +161,25 @@ template <typename Visit>
 ResolvedAddress PlcImage::WalkRange(int32_t start, int32_t end, Visit&& visit) const
 {
     const ResolvedAddress where = ResolveAddress(start);
-    if (where.area == PlcArea::System || where.area == PlcArea::None)
-        return where;
-    const int32_t step = IsWordArea(where.area) ? 2 : 1;
-    for (int32_t j = start; j <= end; j += step) {
-        const int index = CellIndex(where.area, where.db, j);
-        if (index >= 0)
-            visit(j, index);
-    }
+    WalkResolved(where, start, end, visit);
     return where;
+}
+
+template <typename Visit>
+void PlcImage::WalkResolved(ResolvedAddress where, int32_t start, int32_t end, Visit&& visit) const
+{
+    if (where.area == PlcArea::System || where.area == PlcArea::None)
+        return;
+    // One reading of the base for the whole walk, so an operator moving it
+    // meanwhile cannot make the walk jump between two placements.
+    const int64_t base = CellBase(where);
+    const int64_t step = IsWordArea(where.area) ? 2 : 1;
+    for (int64_t j = start; j <= end; j += step) {
+        const int index = IndexFromBase(where.area, base, j);
+        // Every address of the walk lies at or above the base, so the index
+        // only grows: the first address past the area's last cell ends it.
+        if (index < 0)
+            break;
+        visit(static_cast<int32_t>(j), index);
+    }
 }

@@ -6,9 +6,11 @@
 
 struct PortParams
 {
-    std::string deviceName = "COM1";
+    std::string deviceName;
     uint32_t baudRate = 9600;
     uint8_t parity = 2;    // 0 none, 1 odd, 2 even
     uint8_t dataBits = 8;
     uint8_t stopBits = 0;  // 0 one, 2 two stop bits
+
+    bool operator==(const PortParams&) const = default;
 };

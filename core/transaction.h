@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/request_record.h"
+#include "core/transaction_result.h"
+
 class LinkLayer;
-class PlcImage;
 
 // Raised by the transaction, shown as lamps and cleared by the runner.
 struct ActivityFlags
@@ -18,23 +20,8 @@ struct ActivityFlags
     std::atomic<uint8_t> writeActivity{0};
 };
 
-// What a served request did, offered to an observer just before the
-// hand-off: a one-line description, two colours (0x00BBGGRR) and the values
-// moved, in transfer order.
-struct RequestRecord
-{
-    static constexpr int kMaxValues = 256;
-    char description[64] = {};
-    uint32_t backColor = 0xFFFFFF;
-    uint32_t foreColor = 0;
-    int32_t values[kMaxValues] = {};
-    int valueCount = 0;
-};
-
-inline constexpr uint32_t kRecordColorWrite = 0x0000FF;
-inline constexpr uint32_t kRecordColorRead = 0x008000;
-inline constexpr uint32_t kRecordColorSystem = 0xFF0000;
-
+// What one exchange works with. The image, link and flags outlive it; the
+// two calls are made on the worker thread.
 struct TransactionContext
 {
     PlcImage& image;
@@ -53,4 +40,9 @@ inline constexpr uint8_t kFnReadMemory = 0x04;
 inline constexpr uint8_t kFnSystemParameters = 0x18;
 inline constexpr uint8_t kFnBlockInfo = 0x1A;
 
+// Serves one exchange through ctx.link: to be called when the line is open
+// and bytes are waiting. Returns result::kDone (0) or the code of the
+// failed step (transaction_result.h); after a failure nothing more was
+// sent. Leaves waitForEvent set, unless the exchange succeeded and more
+// bytes are already waiting.
 int32_t ServeTransaction(TransactionContext& ctx);

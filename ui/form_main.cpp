@@ -32,6 +32,7 @@
 #include "ui/form_value.h"
 #include "ui/help_window.h"
 #include "ui/memory_views.h"
+#include "ui/orvane_application.h"
 #include "ui/request_log.h"
 #include "ui/window_placement.h"
 
@@ -63,6 +64,20 @@ const ActionSpec kActions[] = {
     {"HelpAbout", "About...", "About this Software", "About this Software", 5},
 };
 
+// Runs a command; an error that escapes it is shown and the program goes on.
+// Errors are caught here rather than left to unwind through the toolkit.
+template <typename F>
+auto Guarded(F f)
+{
+    return [f = std::move(f)] {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            OrvaneApplication::ShowError(QString::fromUtf8(e.what()));
+        }
+    };
+}
+
 } // namespace
 
 TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent), m_store(store)
@@ -91,7 +106,7 @@ TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent
     m_linkSettings = LinkSettings{};
     m_port = std::make_unique<TKivCommPort>();
     m_port->SetDeviceResolver([this](const std::string& name) {
-        return MappedDevicePath(m_store, name, DefaultDevicePath);
+        return ResolvePortDevice(m_store, name, DefaultDevicePath);
     });
     m_portLine = std::make_unique<CommPortLine>(*m_port);
     LoadLinkSettings();
@@ -99,14 +114,14 @@ TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent
     // The image, the runner and the worker that runs it.
     m_image = std::make_unique<PlcImage>();
     m_dispatcher = std::make_unique<QtDispatcher>();
-    m_threadControl = std::make_unique<TKivThreadControl>(m_dispatcher.get());
+    m_threadControl = std::make_unique<TKivThreadControl>(*m_dispatcher);
     TKivThreadControl* thread = m_threadControl.get();
     m_runner = std::make_unique<EmulationRunner>(
         *m_image, *m_portLine, *this, [thread] { return thread->Terminated(); },
         [thread](const std::function<void()>& call) { thread->SynchronizeMethod(call); },
         kDefaultReceiveTimeoutMs);
     m_runner->SetRequestObserver([](const RequestRecord& record) { LogRequest(record); });
-    m_threadControl->OnExecute = [this](TKivThreadControl*) { m_runner->ThreadControlExecute(); };
+    m_threadControl->SetOnExecute([this](TKivThreadControl*) { m_runner->ThreadControlExecute(); });
     m_threadControl->SetLoopExecute(true);
     m_threadControl->SetCreateSuspended(false);
     m_threadControl->SetTimeSleep(1);
@@ -114,7 +129,7 @@ TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent
     // The pages; their selectors start at their first items.
     m_views = new MemoryViews(*m_image, m_pageControl);
     connect(m_views, &MemoryViews::modifyRequested, this,
-            [this] { m_editCommands->EditModifyExecute(); });
+            Guarded([this] { m_editCommands->EditModifyExecute(); }));
 
     m_timerRefresh = new QTimer(this);
     m_timerRefresh->setInterval(100);
@@ -136,11 +151,11 @@ void TFormMain::SetDialogs(TFormValue* formValue, TAboutBox* aboutBox, TFormConf
     m_formConfig = formConfig;
     m_editCommands = std::make_unique<EditCommands>(*m_image, *m_views, *m_formValue, this);
     connect(action("EditModify"), &QAction::triggered, this,
-            [this] { m_editCommands->EditModifyExecute(); });
+            Guarded([this] { m_editCommands->EditModifyExecute(); }));
     connect(action("EditClear"), &QAction::triggered, this,
-            [this] { m_editCommands->EditClearExecute(); });
+            Guarded([this] { m_editCommands->EditClearExecute(); }));
     connect(action("EmulationDefault"), &QAction::triggered, this,
-            [this] { m_editCommands->EmulationDefaultExecute(); });
+            Guarded([this] { m_editCommands->EmulationDefaultExecute(); }));
 }
 
 QAction* TFormMain::action(const char* name) const
@@ -160,13 +175,16 @@ void TFormMain::BuildActions()
             a->setIcon(icons[spec.icon]);
         a->setEnabled(QLatin1String(spec.name) == QLatin1String("FileExit"));
     }
-    connect(action("EmulationRun"), &QAction::triggered, this, &TFormMain::EmulationRunExecute);
-    connect(action("EmulationStop"), &QAction::triggered, this, &TFormMain::EmulationStopExecute);
+    connect(action("EmulationRun"), &QAction::triggered, this,
+            Guarded([this] { EmulationRunExecute(); }));
+    connect(action("EmulationStop"), &QAction::triggered, this,
+            Guarded([this] { EmulationStopExecute(); }));
     connect(action("EmulationConfigure"), &QAction::triggered, this,
-            &TFormMain::EmulationConfigureExecute);
+            Guarded([this] { EmulationConfigureExecute(); }));
     connect(action("FileExit"), &QAction::triggered, this, &QWidget::close);
-    connect(action("HelpHelp"), &QAction::triggered, this, &TFormMain::HelpHelpExecute);
-    connect(action("HelpAbout"), &QAction::triggered, this, &TFormMain::HelpAboutExecute);
+    connect(action("HelpHelp"), &QAction::triggered, this, Guarded([this] { HelpHelpExecute(); }));
+    connect(action("HelpAbout"), &QAction::triggered, this,
+            Guarded([this] { HelpAboutExecute(); }));
 }
 
 void TFormMain::BuildMenus()
@@ -304,7 +322,7 @@ void TFormMain::EmulationStopExecute()
 void TFormMain::EmulationConfigureExecute()
 {
     if (m_formConfig)
-        m_formConfig->exec();
+        m_formConfig->ShowModal();
 }
 
 void TFormMain::HelpHelpExecute()

@@ -13,77 +13,29 @@
 #include "core/link_layer.h"
 #include "core/plc_image.h"
 #include "core/transaction.h"
+#include "core/transaction_result.h"
 #include "port_fixture.h"
 #include "serial/comm_port_line.h"
+#include "support/pg_requests.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
 
-const Bytes kDleAck = {0x10, 0x06};
-
-// The parameter telegram as the PG sends it: every DLE doubled, DLE EOT.
-Bytes parameterTelegram(const Bytes& params)
-{
-    Bytes t;
-    for (uint8_t b : params) {
-        t.push_back(b);
-        if (b == 0x10)
-            t.push_back(b);
-    }
-    t.push_back(0x10);
-    t.push_back(0x04);
-    return t;
-}
-
-// The system-parameter data telegram of a default image.
+// The system-parameter payload of a default image.
 const Bytes kSystemParameters = {
-    0x00, 0x00, 0x00, 0x00, 0x00, 0xEF, 0x00, 0xEF, 0x80, 0xEE, 0x00, 0xEC, 0x00, 0xED, 0x00, 0xEA,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x03};
-
-// One move of the PG: send bytes, then take the reply of that many bytes.
-struct PgStep
-{
-    Bytes send;
-    Bytes reply;
-};
-
-std::vector<PgStep> readingExchange(uint8_t function, const Bytes& params, const Bytes& data)
-{
-    return {
-        {{0x02}, kDleAck},
-        {{function}, {0x02}},
-        {kDleAck, {0x16, 0x10, 0x03}},
-        {kDleAck, {}},
-        {parameterTelegram(params), {0x10, 0x06, 0x02}},
-        {kDleAck, data},
-        {kDleAck, {0x02}},
-        {kDleAck, {0x12, 0x10, 0x03}},
-        {kDleAck, {}},
-    };
-}
-
-std::vector<PgStep> writingExchange(const Bytes& params)
-{
-    return {
-        {{0x02}, kDleAck},
-        {{0x03}, {0x02}},
-        {kDleAck, {0x16, 0x10, 0x03}},
-        {kDleAck, {}},
-        {parameterTelegram(params), {0x10, 0x06, 0x02}},
-        {kDleAck, {0x12, 0x10, 0x03}},
-        {kDleAck, {}},
-    };
-}
+    0x00, 0x00, 0x00, 0x00, 0x00, 0xEF, 0x00, 0xEF, 0x80, 0xEE, 0x00, 0xEC, 0x00, 0xED, 0x00,
+    0xEA, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
 
 // Plays the steps on the master and keeps every reply it got; stops at the
-// first reply that does not come within a few seconds.
-class Pg
+// first reply that does not come within a few seconds. afterStep runs on
+// the PG's thread after each complete reply.
+class PgPlayer
 {
   public:
-    Pg(PtyPair& pty, std::vector<PgStep> steps, std::function<void(size_t)> afterStep = {})
+    PgPlayer(PtyPair& pty, std::vector<pg::Step> steps, std::function<void(size_t)> afterStep = {})
         : m_thread([this, &pty, steps = std::move(steps), afterStep = std::move(afterStep)] {
               for (size_t i = 0; i < steps.size(); ++i) {
                   if (!pty.send(steps[i].send))
@@ -99,7 +51,7 @@ class Pg
           })
     {
     }
-    ~Pg() { join(); }
+    ~PgPlayer() { join(); }
 
     void join()
     {
@@ -114,10 +66,10 @@ class Pg
     std::thread m_thread;
 };
 
-std::vector<Bytes> expectedReplies(const std::vector<PgStep>& steps)
+std::vector<Bytes> expectedReplies(const pg::Exchange& exchange)
 {
     std::vector<Bytes> replies;
-    for (const PgStep& s : steps)
+    for (const pg::Step& s : exchange.steps)
         replies.push_back(s.reply);
     return replies;
 }
@@ -186,36 +138,38 @@ class As511OverPty : public PortOnPty
 
 TEST_F(As511OverPty, EveryKindOfRequestIsAnsweredByteForByte)
 {
-    const int32_t db1 = PlcImage::DefaultDbStart(1); // 0xDF8A
+    const uint16_t db1 = static_cast<uint16_t>(PlcImage::DefaultDbStart(1)); // 0xDF8A
     image.WriteDbWord(1, 0, 0x1010);
     image.WriteDbWord(1, 1, 0x1234);
     image.WriteDbWord(1, 2, 0x0003);
 
+    const Bytes dbWords = {0x10, 0x10, 0x12, 0x34, 0x00, 0x03};
+    const Bytes tData = {0x10, 0x20, 0x30};
+    const Bytes db3Info = {0x00, 0xDD, 0x8A, 0x70, 0x70, 0x41, 0x03,
+                           0x00, 0x00, 0x00, 0x00, 0x00, 0x85};
     struct Case
     {
         const char* what;
-        std::vector<PgStep> steps;
+        pg::Exchange exchange;
     };
     const Case cases[] = {
         {"read DB 1 DW 0..2, a DLE word among them",
-         readingExchange(
-             0x04, {static_cast<uint8_t>(db1 >> 8), static_cast<uint8_t>(db1), 0xDF, 0x8F},
-             {0, 0, 0, 0, 0, 0x10, 0x10, 0x10, 0x10, 0x12, 0x34, 0x00, 0x03, 0x10, 0x03})},
-        {"write T 0..1 with a doubled DLE in the data",
-         writingExchange({0xEC, 0x00, 0x10, 0x20, 0x30})},
-        {"system parameters", readingExchange(0x18, {}, kSystemParameters)},
-        {"block information of DB 3",
-         readingExchange(0x1A, {0x01, 0x03},
-                         {0x00, 0xDD, 0x8A, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x85, 0x10, 0x03})},
+         pg::ReadMemory(db1, static_cast<uint16_t>(db1 + 5), dbWords)},
+        {"write T 0..1 with a DLE in the data", pg::WriteMemory(0xEC00, tData)},
+        {"system parameters", pg::SystemParameters(kSystemParameters)},
+        {"block information of DB 3", pg::BlockInfo(0x01, 0x03, db3Info)},
     };
+    // The data telegram of the read as it stands on the line.
+    ASSERT_EQ(cases[0].exchange.steps[pg::kReadAckToAckStx].reply,
+              (Bytes{0, 0, 0, 0, 0, 0x10, 0x10, 0x10, 0x10, 0x12, 0x34, 0x00, 0x03, 0x10, 0x03}));
 
     LinkLayer link(line, [] { return false; });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Pg pg(pty, c.steps);
-        EXPECT_EQ(serveWhenBytesCome(link), 0);
-        pg.join();
-        EXPECT_EQ(pg.replies(), expectedReplies(c.steps));
+        PgPlayer player(pty, c.exchange.steps);
+        EXPECT_EQ(serveWhenBytesCome(link), result::kDone);
+        player.join();
+        EXPECT_EQ(player.replies(), expectedReplies(c.exchange));
         EXPECT_EQ(pty.drain(50), Bytes{}); // nothing after the exchange
     }
 
@@ -230,13 +184,13 @@ TEST_F(As511OverPty, TheWorkerSleepsInWaitEventsWhileTheLineIsIdle)
 {
     WatchedLine watched(line);
     LinkLayer link(watched, [] { return false; });
-    const std::vector<PgStep> steps = readingExchange(0x18, {}, kSystemParameters);
+    const pg::Exchange request = pg::SystemParameters(kSystemParameters);
     // After the DLE ACK to its STX the PG pauses before the function byte
     // and looks at the worker meanwhile.
     bool sawWorkerAsleep = false;
     int callsDuringPause = -1;
-    Pg pg(pty, steps, [&](size_t step) {
-        if (step != 0)
+    PgPlayer player(pty, request.steps, [&](size_t step) {
+        if (step != pg::kReadStx)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         const int before = watched.bytesWaitingCalls;
@@ -244,9 +198,9 @@ TEST_F(As511OverPty, TheWorkerSleepsInWaitEventsWhileTheLineIsIdle)
         sawWorkerAsleep = watched.inWaitEvents;
         callsDuringPause = watched.bytesWaitingCalls - before;
     });
-    EXPECT_EQ(serveWhenBytesCome(link), 0);
-    pg.join();
-    EXPECT_EQ(pg.replies(), expectedReplies(steps));
+    EXPECT_EQ(serveWhenBytesCome(link), result::kDone);
+    player.join();
+    EXPECT_EQ(player.replies(), expectedReplies(request));
     EXPECT_TRUE(sawWorkerAsleep);
     // A worker that polled instead would have asked thousands of times.
     EXPECT_GE(callsDuringPause, 0);
@@ -260,19 +214,20 @@ TEST_F(As511OverPty, StopDuringATransactionEndsItsWaitAtOnce)
     // the time-out, ended the wait.
     LinkLayer link(
         line, [] { return false; }, 20000);
-    Pg pg(pty, {{{0x02}, kDleAck}});
-    int32_t result = -1;
+    const pg::Exchange request = pg::SystemParameters(kSystemParameters);
+    PgPlayer player(pty, {request.steps[pg::kReadStx]});
+    int32_t served = -1;
     Clock::duration took{};
     std::thread worker([&] {
         const auto start = Clock::now();
-        result = serveWhenBytesCome(link);
+        served = serveWhenBytesCome(link);
         took = Clock::now() - start;
     });
-    pg.join(); // the worker now waits for the function byte
+    player.join(); // the worker now waits for the function byte
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_TRUE(port.Close());
     worker.join();
-    EXPECT_EQ(result, 3);                      // no function byte
+    EXPECT_EQ(served, result::kNoFunction);
     EXPECT_LT(took, std::chrono::seconds(10)); // hang check
 }
 

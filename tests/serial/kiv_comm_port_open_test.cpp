@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "pty_pair.h"
 #include "serial/kiv_comm_port.h"
 #include "serial/tty_linux.h"
+#include "support/pty_pair.h"
 
 namespace {
 

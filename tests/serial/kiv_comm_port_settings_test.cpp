@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "pty_pair.h"
 #include "serial/device_names.h"
 #include "serial/kiv_comm_port.h"
+#include "support/pty_pair.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "pty_pair.h"
 #include "serial/kiv_comm_port.h"
+#include "support/pty_pair.h"
 
 class PortOnPty : public ::testing::Test
 {

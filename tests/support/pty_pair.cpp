@@ -1,5 +1,5 @@
 // The pty pair behind the serial tests.
-#include "pty_pair.h"
+#include "support/pty_pair.h"
 
 #include <algorithm>
 #include <cerrno>

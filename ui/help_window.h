@@ -1,0 +1,32 @@
+// The program's help viewer: a window of its own, beside the main window and
+// not modal, that shows the help file "ORVANE.hlp" (an HTML document) from
+// the folder of the program file, opened at its contents page.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QTextBrowser;
+
+// The program file's folder followed by "ORVANE.hlp", whatever the current
+// directory.
+QString HelpFilePath();
+
+class HelpWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit HelpWindow(QWidget* parent = nullptr);
+
+    // Loads helpFile and shows its contents page. Returns an empty text on
+    // success; otherwise a message for the caller's box, and the window
+    // stays as it was.
+    QString ShowContents(const QString& helpFile);
+    QString ShowContents() { return ShowContents(HelpFilePath()); }
+
+    QTextBrowser* browser() const { return m_browser; }
+
+private:
+    QTextBrowser* m_browser = nullptr;
+};
