@@ -15,7 +15,7 @@ namespace keys = settings_keys;
 
 class LinkSettingsTest : public ::testing::Test
 {
-protected:
+  protected:
     MemorySettingsStore::Values& stored() { return store.values(keys::kLinkSettings); }
     int32_t storedInt(const char* name) { return std::get<int32_t>(stored().at(name)); }
 
@@ -64,16 +64,22 @@ TEST_F(LinkSettingsTest, MissingValuesAreWrittenFromTheCopysCurrentFields)
 
 TEST_F(LinkSettingsTest, ChosenValuesReachThePortParameters)
 {
-    stored() = {{keys::kCommPort, int32_t{2}}, {keys::kBaudRate, int32_t{3}}, {keys::kParity, int32_t{2}},
-                {keys::kDataBits, int32_t{0}}, {keys::kStopBits, int32_t{1}}};
+    stored() = {{keys::kCommPort, int32_t{2}},
+                {keys::kBaudRate, int32_t{3}},
+                {keys::kParity, int32_t{2}},
+                {keys::kDataBits, int32_t{0}},
+                {keys::kStopBits, int32_t{1}}};
     ASSERT_TRUE(LoadLinkSettings(store, settings));
     EXPECT_EQ(ToPortParams(settings), (PortParams{"COM3", 19200, 1, 7, 2}));
 }
 
 TEST_F(LinkSettingsTest, ValueOfAnotherTypeAbandonsTheLoadAtThatValue)
 {
-    stored() = {{keys::kCommPort, int32_t{3}}, {keys::kBaudRate, int32_t{4}},
-                {keys::kParity, std::string("1")}, {keys::kDataBits, int32_t{0}}, {keys::kStopBits, int32_t{1}}};
+    stored() = {{keys::kCommPort, int32_t{3}},
+                {keys::kBaudRate, int32_t{4}},
+                {keys::kParity, std::string("1")},
+                {keys::kDataBits, int32_t{0}},
+                {keys::kStopBits, int32_t{1}}};
     try {
         LoadLinkSettings(store, settings);
         FAIL() << "no error";
@@ -114,8 +120,9 @@ TEST(LinkListsTest, EntriesInTheirOrder)
     EXPECT_EQ(ports.front(), "COM1");
     EXPECT_EQ(ports[9], "COM10");
     EXPECT_EQ(ports.back(), "COM255");
-    EXPECT_EQ(LinkListEntries(LinkList::BaudRate),
-              (std::vector<std::string>{"1200", "2400", "9600", "19200", "38400", "57600", "115200"}));
+    EXPECT_EQ(
+        LinkListEntries(LinkList::BaudRate),
+        (std::vector<std::string>{"1200", "2400", "9600", "19200", "38400", "57600", "115200"}));
     EXPECT_EQ(LinkListEntries(LinkList::Parity), (std::vector<std::string>{"None", "Even", "Odd"}));
     EXPECT_EQ(LinkListEntries(LinkList::DataBits), (std::vector<std::string>{"7", "8"}));
     EXPECT_EQ(LinkListEntries(LinkList::StopBits), (std::vector<std::string>{"1", "2"}));

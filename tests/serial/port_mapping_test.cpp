@@ -10,7 +10,7 @@ namespace {
 
 class PortMappingTest : public ::testing::Test
 {
-protected:
+  protected:
     std::string resolve(const std::string& name)
     {
         return ResolvePortDevice(store, name, [this](const std::string& n) {
@@ -68,9 +68,11 @@ TEST_F(PortMappingTest, UnusableStoredValuesFallBack)
 
 TEST_F(PortMappingTest, OnlyComNamesAreLookedUp)
 {
-    for (const char* name : {"/dev/ttyS1", "COM0", "COM256", "COM01", "com1", "COM", "COM1x", "COM99999999999"})
+    for (const char* name :
+         {"/dev/ttyS1", "COM0", "COM256", "COM01", "com1", "COM", "COM1x", "COM99999999999"})
         ports()[name] = std::string("/dev/mapped");
-    for (const char* name : {"/dev/ttyS1", "COM0", "COM256", "COM01", "com1", "COM", "COM1x", "COM99999999999"})
+    for (const char* name :
+         {"/dev/ttyS1", "COM0", "COM256", "COM01", "com1", "COM", "COM1x", "COM99999999999"})
         EXPECT_EQ(resolve(name), std::string("default:") + name);
 }
 

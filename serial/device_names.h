@@ -1,0 +1,16 @@
+// How a port's device name ("COM1", as the link settings form it) becomes
+// the path of a tty. The port asks a resolver; the program installs one
+// that consults the per-user port mapping first and falls back to this.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Gives the device path for a device name, or an empty path when the name
+// cannot be resolved (the port then fails to open).
+using DeviceResolver = std::function<std::string(const std::string& deviceName)>;
+
+// "COM1".."COM255" (upper case, no leading zeros) give /dev/ttyS0../dev/ttyS254;
+// a name that begins with "/" is taken as the path itself; anything else
+// gives an empty path.
+std::string DefaultDevicePath(const std::string& deviceName);
