@@ -26,7 +26,7 @@ void EditCommands::EditModifyExecute()
     TKivGrid* grid = m_views.grid(page);
     if (!grid)
         return;
-    const int r = grid->Row();
+    const int r = grid->GetRow();
     const int dataRows = page == MemoryViews::MerkerPage ? PlcImage::kMerkers : PlcImage::kWordCells;
     if (r < 1 || r > dataRows)
         return;

@@ -101,15 +101,16 @@ TKivGrid* MemoryViews::BuildGrid(QWidget* page, int rows)
     grid->SetFixedCols(0);
     grid->SetDefaultRowHeight(18);
     for (int c = 0; c < 5; ++c)
-        grid->SetColWidth(c, kColWidths[c]);
+        grid->SetColWidths(c, kColWidths[c]);
     grid->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect);
     grid->SetColor(clBtnFace);
-    QFont focusFont = grid->font();
-    focusFont.setPointSize(8);
-    grid->SetFocusFont(focusFont, clWhite);
-    QFont fixedFont = focusFont;
-    fixedFont.setBold(true);
-    grid->SetFixedFont(fixedFont, clWindowText);
+    KivFont focusFont = defaultKivFont();
+    focusFont.color = clWhite;
+    grid->SetFocusFont(focusFont);
+    KivFont fixedFont = defaultKivFont();
+    fixedFont.color = clWindowText;
+    fixedFont.font.setBold(true);
+    grid->SetFixedFont(fixedFont);
     grid->setGeometry(0, kGridTop, 785, 453);
     grid->OnDblClick = [this](TKivGrid*) { emit modifyRequested(); };
     grid->OnKeyPress = [this](TKivGrid*, QChar& key) {
