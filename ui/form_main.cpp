@@ -167,14 +167,14 @@ QAction* TFormMain::action(const char* name) const
 void TFormMain::BuildActions()
 {
     const std::vector<QIcon> icons = MainImageList();
-    for (const ActionSpec& spec : kActions) {
-        auto* a = new QAction(QString::fromLatin1(spec.caption), this);
-        a->setObjectName(QString::fromLatin1(spec.name));
-        a->setToolTip(QString::fromLatin1(spec.toolTip));
-        a->setStatusTip(QString::fromLatin1(spec.statusTip));
-        if (spec.icon >= 0 && spec.icon < static_cast<int>(icons.size()))
-            a->setIcon(icons[spec.icon]);
-        a->setEnabled(QLatin1String(spec.name) == QLatin1String("FileExit"));
+    for (const ActionSpec& entry : kActions) {
+        auto* a = new QAction(QString::fromLatin1(entry.caption), this);
+        a->setObjectName(QString::fromLatin1(entry.name));
+        a->setToolTip(QString::fromLatin1(entry.toolTip));
+        a->setStatusTip(QString::fromLatin1(entry.statusTip));
+        if (entry.icon >= 0 && entry.icon < static_cast<int>(icons.size()))
+            a->setIcon(icons[entry.icon]);
+        a->setEnabled(QLatin1String(entry.name) == QLatin1String("FileExit"));
     }
     connect(action("EmulationRun"), &QAction::triggered, this,
             Guarded([this] { EmulationRunExecute(); }));
