@@ -366,8 +366,9 @@ void TKivCustomGrid::updateScrollBars()
     const GridAxis r = rows();
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    const QSignalBlocker hb(h);
-    const QSignalBlocker vb(v);
+    // Signals stay on: the scroll area shows or hides a bar on its range
+    // change. Moves made here are not the operator's and are ignored.
+    m_settingScrollBars = true;
     h->setRange(m_fixedCols, c.maxFirst());
     h->setPageStep(std::max(1, c.fullyVisible()));
     h->setSingleStep(1);
@@ -376,10 +377,13 @@ void TKivCustomGrid::updateScrollBars()
     v->setPageStep(std::max(1, r.fullyVisible()));
     v->setSingleStep(1);
     v->setValue(m_topRow);
+    m_settingScrollBars = false;
 }
 
 void TKivCustomGrid::scrollBarMoved()
 {
+    if (m_settingScrollBars)
+        return;
     m_leftCol = horizontalScrollBar()->value();
     m_topRow = verticalScrollBar()->value();
     fitState();

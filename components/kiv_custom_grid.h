@@ -131,6 +131,7 @@ protected:
 
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -204,4 +205,5 @@ private:
     int m_dragOrigin = 0;
     GridCanvas* m_canvas = nullptr;
     bool m_inResize = false;
+    bool m_settingScrollBars = false;
 };

@@ -30,6 +30,19 @@ void TKivCustomGrid::resizeEvent(QResizeEvent* e)
     m_inResize = false;
 }
 
+// The viewport also changes size when a scroll bar comes or goes, without a
+// resize of the grid itself; the ranges must follow it.
+bool TKivCustomGrid::viewportEvent(QEvent* e)
+{
+    if (e->type() == QEvent::Resize && !m_inResize) {
+        m_inResize = true;
+        fitState();
+        updateScrollBars();
+        m_inResize = false;
+    }
+    return QAbstractScrollArea::viewportEvent(e);
+}
+
 void TKivCustomGrid::changeEvent(QEvent* e)
 {
     QAbstractScrollArea::changeEvent(e);

@@ -13,6 +13,8 @@ namespace {
 constexpr uint32_t kEventMaskRxChar = 1;
 constexpr uint32_t kInQueueSize = 2048;
 constexpr uint32_t kOutQueueSize = 1024;
+// Longest wait of an idle poll step for the PG's first byte.
+constexpr uint32_t kIdleWaitMs = 20;
 } // namespace
 
 std::string LinkStatusText(int32_t result)
@@ -60,14 +62,24 @@ void EmulationRunner::ThreadControlExecute()
 {
     int32_t result = 0;
     if (m_port.IsOpen()) {
-        if (m_port.BytesWaiting() > 0) {
+        bool waiting = m_port.BytesWaiting() > 0;
+        if (!waiting) {
+            // An idle line is waited on, not polled: the first byte, or Stop
+            // closing the port, ends the wait at once, and the worker wakes
+            // a few dozen times a second instead of a thousand.
+            uint32_t events = 0;
+            PortStatus status;
+            m_port.WaitEvents(events, kIdleWaitMs, status);
+            waiting = m_port.BytesWaiting() > 0;
+        }
+        if (waiting) {
             result = ServeTransaction(m_transaction);
             if (result != 0)
                 m_port.Purge(true, true);
         }
-    } else {
-        result = result::kPortClosed;
     }
+    if (result == 0 && !m_port.IsOpen())
+        result = result::kPortClosed;
 
     m_statusCode.store(result, std::memory_order_relaxed);
     if (m_panelCode.load(std::memory_order_relaxed) != result)

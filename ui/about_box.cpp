@@ -3,7 +3,7 @@
 #include "about_box.h"
 
 #include "components/kiv_url_label.h"
-#include "program_icon.h"
+#include "ui/action_icons.h"
 #include "version_info.h"
 
 #include <QCoreApplication>
@@ -67,13 +67,13 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About..."));
-    setWindowIcon(makeProgramIcon());
+    setWindowIcon(ProgramIcon());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFixedSize(kClientWidth, kClientHeight);
     setModal(true);
 
     auto* programIcon = addLabel(this, "ProgramIcon", QString());
-    programIcon->setPixmap(makeProgramIconPixmap(32));
+    programIcon->setPixmap(ProgramIcon().pixmap(32, 32));
     programIcon->setFixedSize(32, 32);
 
     auto* productName = addLabel(this, "ProductName", QStringLiteral("Orvane"));

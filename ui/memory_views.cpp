@@ -58,13 +58,19 @@ protected:
     }
 };
 
-QLabel* AddLabel(QWidget* page, const QString& text, int x, int y, int fieldX)
+// Places a right-aligned label before a field designed to start at fieldX
+// and returns where the field goes. With the designed font the layout is
+// the designed one; a wider desktop font pushes the row to the right
+// instead of cutting the labels. cursor is the right end of the row so far.
+int AddLabel(QWidget* page, const QString& text, int x, int y, int fieldX, int& cursor)
 {
     auto* label = new QLabel(text, page);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    const int width = std::max(label->sizeHint().width(), fieldX - 4 - x);
-    label->setGeometry(fieldX - 4 - width, y - 4, width, 21);
-    return label;
+    const int left = std::max(x, cursor);
+    const int needed = label->sizeHint().width();
+    const int field = std::max(fieldX, left + needed + 4);
+    label->setGeometry(left, y - 4, field - 4 - left, 21);
+    return field;
 }
 
 const char* const kHeaders[] = {"DWord", "Timer", "Counter", "Merker", "Input", "Output"};
@@ -124,11 +130,13 @@ TKivGrid* MemoryViews::BuildGrid(QWidget* page, int rows)
 QWidget* MemoryViews::BuildDataBlockPage()
 {
     auto* page = new GridPage;
-    AddLabel(page, QStringLiteral("DB Number:"), 8, 8, 68);
-    m_edits[1] = BuildNumberField(page, 68, 37, 3);
+    int cursor = 0;
+    int x = AddLabel(page, QStringLiteral("DB Number:"), 8, 8, 68, cursor);
+    m_edits[1] = BuildNumberField(page, x, 37, 3);
     m_edits[1]->setText(QStringLiteral("1"));
     m_upDown = new UpDownButtons(m_edits[1], page);
-    m_upDown->setGeometry(68 + 37, 4, 15, 21);
+    m_upDown->setGeometry(x + 37, 4, 15, 21);
+    cursor = x + 37 + 15 + 8;
     m_upDown->SetRange(1, kHighestDb);
     // The Up and Down keys in the field step the number too.
     class StepKeys : public QObject
@@ -149,14 +157,16 @@ QWidget* MemoryViews::BuildDataBlockPage()
     };
     m_edits[1]->installEventFilter(new StepKeys(m_upDown));
 
-    AddLabel(page, QStringLiteral("Address:"), 128, 8, 176);
-    m_edits[2] = BuildNumberField(page, 176, 65, 5);
-    AddLabel(page, QStringLiteral("State:"), 252, 8, 296);
+    x = AddLabel(page, QStringLiteral("Address:"), 128, 8, 176, cursor);
+    m_edits[2] = BuildNumberField(page, x, 65, 5);
+    cursor = x + 65 + 8;
+    x = AddLabel(page, QStringLiteral("State:"), 252, 8, 296, cursor);
     m_comboBoxes[1] = new QComboBox(page);
-    m_comboBoxes[1]->setGeometry(296, 4, 93, 21);
+    m_comboBoxes[1]->setGeometry(x, 4, 93, 21);
+    cursor = x + 93 + 8;
     m_comboBoxes[1]->addItems({QStringLiteral("Not Exist"), QStringLiteral("Exist")});
-    AddLabel(page, QStringLiteral("Words:"), 396, 8, 436);
-    m_edits[8] = BuildNumberField(page, 436, 37, 3);
+    x = AddLabel(page, QStringLiteral("Words:"), 396, 8, 436, cursor);
+    m_edits[8] = BuildNumberField(page, x, 37, 3);
     m_edits[8]->setText(QStringLiteral("128"));
     m_grids[DataBlockPage] = BuildGrid(page, 129);
 
@@ -185,8 +195,9 @@ QWidget* MemoryViews::BuildAreaPage(Page which, const QString&)
 {
     auto* page = new GridPage;
     const int n = 3 + (which - TimerPage);  // Edit3 .. Edit7
-    AddLabel(page, QStringLiteral("Address:"), 8, 8, 60);
-    m_edits[n] = BuildNumberField(page, 60, 65, 5);
+    int cursor = 0;
+    const int x = AddLabel(page, QStringLiteral("Address:"), 8, 8, 60, cursor);
+    m_edits[n] = BuildNumberField(page, x, 65, 5);
     m_grids[which] = BuildGrid(page, which == MerkerPage ? 257 : 129);
     connect(m_edits[n], &QLineEdit::textChanged, this, [this, n] { AreaAddressChange(n); });
     return page;
@@ -195,13 +206,15 @@ QWidget* MemoryViews::BuildAreaPage(Page which, const QString&)
 QWidget* MemoryViews::BuildSystemPage()
 {
     auto* page = new QWidget;
-    AddLabel(page, QStringLiteral("PLC Status:"), 8, 12, 88);
+    // Both lists line up under the wider of the two labels.
+    int cursor = 0;
+    const int x = std::max(AddLabel(page, QStringLiteral("PLC Status:"), 8, 12, 88, cursor),
+                           AddLabel(page, QStringLiteral("Battery Status:"), 8, 36, 88, cursor));
     m_comboBoxes[2] = new QComboBox(page);
-    m_comboBoxes[2]->setGeometry(88, 8, 89, 21);
+    m_comboBoxes[2]->setGeometry(x, 8, 89, 21);
     m_comboBoxes[2]->addItems({QStringLiteral("RUN"), QStringLiteral("STOP")});
-    AddLabel(page, QStringLiteral("Battery Status:"), 8, 36, 88);
     m_comboBoxes[3] = new QComboBox(page);
-    m_comboBoxes[3]->setGeometry(88, 32, 89, 21);
+    m_comboBoxes[3]->setGeometry(x, 32, 89, 21);
     m_comboBoxes[3]->addItems({QStringLiteral("OK"), QStringLiteral("FAULT")});
     connect(m_comboBoxes[2], &QComboBox::activated, this,
             [this](int index) { m_image.SetRunning(index == 0); });

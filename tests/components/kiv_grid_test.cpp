@@ -378,7 +378,10 @@ TEST_F(KivGridInput, KeyboardMovesReportTheCellUnderThePointerNotTheNewCurrentCe
     EXPECT_EQ(grid.GetRow(), 3);
     EXPECT_EQ(log, QStringList({"cellclick 1 3", "click"}));
     log.clear();
-    QTest::mouseMove(grid.viewport(), QPoint(470, 290));  // below the last column: no cell
+    // Right of the last column, inside the viewport: no cell.
+    const QPoint noCell(grid.viewport()->width() - 1, 100);
+    ASSERT_EQ(grid.MouseCoord(noCell.x(), noCell.y()).X, -1);
+    QTest::mouseMove(grid.viewport(), noCell);
     QTest::qWait(20);
     QTest::keyClick(&grid, Qt::Key_Down);
     EXPECT_EQ(log, QStringList({"cellclick -1 -1", "click"}));
