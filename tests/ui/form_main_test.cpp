@@ -172,6 +172,7 @@ TEST_F(FormMainTest, LampsAreDrawnFromTheActivityFlags)
         const LampPixels lamps = PaintedLamps(bar);
         EXPECT_EQ(lamps.read, c.readLamp) << lamps.read.name().toStdString();
         EXPECT_EQ(lamps.write, c.writeLamp) << lamps.write.name().toStdString();
+        EXPECT_EQ(PaintedLampPanel(bar), ExpectedLampPanel(bar, c.read, c.write));
     }
     EXPECT_EQ(bar.PanelWidth(2), 48);
 }

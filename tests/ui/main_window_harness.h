@@ -6,12 +6,14 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <memory>
 #include <string>
 
 #include "components/kiv_status_bar.h"
+#include "ui/action_icons.h"
 #include "ui/form_main.h"
 #include "ui/form_value.h"
 #include "ui/ini_settings_store.h"
@@ -70,6 +72,26 @@ inline LampPixels PaintedLamps(TKivStatusBar& bar)
     const QRect panel = bar.PanelRect(2);
     const QPoint readCentre(panel.left() + 5 + 8, panel.top() + 3 + 8);
     return {image.pixelColor(readCentre), image.pixelColor(readCentre + QPoint(19, 0))};
+}
+
+// The lamp panel as the status bar paints it now.
+inline QImage PaintedLampPanel(TKivStatusBar& bar)
+{
+    return bar.grab().toImage().copy(bar.PanelRect(2)).convertToFormat(QImage::Format_RGB32);
+}
+
+// The lamp panel as it should look: the bar's own colour, the read lamp's
+// image at 5, 3 and the write lamp's at 24, 3.
+inline QImage ExpectedLampPanel(TKivStatusBar& bar, bool read, bool write)
+{
+    const auto lamps = LampImages();
+    QImage expected(bar.PanelRect(2).size(), QImage::Format_RGB32);
+    expected.fill(bar.palette().window().color());
+    QPainter painter(&expected);
+    painter.drawPixmap(5, 3, lamps[read ? kLampReadLit : kLampReadDark]);
+    painter.drawPixmap(24, 3, lamps[write ? kLampWriteLit : kLampWriteDark]);
+    painter.end();
+    return expected;
 }
 
 inline const QColor kReadLit(0, 255, 0);
