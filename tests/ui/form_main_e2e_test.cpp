@@ -192,4 +192,31 @@ TEST_F(FormMainEndToEnd, FailedExchangeIsShownAndTheLinkRecovers)
     EXPECT_TRUE(w.close());
 }
 
+// Closing the window while the worker waits for this thread at its
+// hand-off: the close serves the hand-off while it waits for the worker,
+// so the PG still gets its data and the close returns.
+TEST_F(FormMainEndToEnd, ClosingServesAWorkerWaitingAtItsHandOff)
+{
+    TFormMain& w = window();
+    w.image().WriteDbWord(5, 9, 0x1234);
+    w.action("EmulationRun")->trigger();
+    ASSERT_TRUE(w.port().IsOpen());
+    QTest::qWait(100);
+
+    // The PG plays on this thread, which runs no events meanwhile: the
+    // exchange goes as far as the hand-off before the data telegram.
+    const pg::Exchange read = pg::ReadMemory(kDb5Dw9, kDb5Dw9 + 1, Bytes{0x12, 0x34});
+    for (size_t i = 0; i < pg::kReadAckToAckStx; ++i) {
+        const pg::Step& step = read.steps[i];
+        ASSERT_TRUE(pty.send(step.send)) << i;
+        ASSERT_EQ(pty.receive(step.reply.size(), 3000), step.reply) << i;
+    }
+    const pg::Step& beforeData = read.steps[pg::kReadAckToAckStx];
+    ASSERT_TRUE(pty.send(beforeData.send));
+    EXPECT_TRUE(pty.receive(beforeData.reply.size(), 200).empty());
+
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(pty.receive(beforeData.reply.size(), 3000), beforeData.reply);
+}
+
 } // namespace
