@@ -274,6 +274,8 @@ PortParams TFormMain::LoadPortParams()
 void TFormMain::SetLinkStatusText(const std::string& text)
 {
     m_statusBar->SetPanelText(kLinkStatusPanel, QString::fromStdString(text));
+    // Painted now: a short-lived "Err: n" must be seen before the next poll step.
+    m_statusBar->repaint();
 }
 
 void TFormMain::RepaintLamps()
