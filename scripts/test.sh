@@ -13,6 +13,8 @@ cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
 # Qt's own libraries are not built for ThreadSanitizer; their internal
 # thread pools are left out of its reports.
-[ "$san" = "thread" ] && export TSAN_OPTIONS="suppressions=$top/tests/tsan.supp ${TSAN_OPTIONS:-}"
+if [ "$san" = "thread" ]; then
+  export TSAN_OPTIONS="suppressions=$top/tests/tsan.supp ${TSAN_OPTIONS:-}"
+fi
 cd "$build"
 ctest --output-on-failure --timeout 300 -j2
