@@ -32,8 +32,7 @@ bool ApplyMemoryWrite(PlcImage& image, int32_t start, const uint8_t* data, int c
 
     const int32_t end = start + count - 1;
     const bool words = PlcImage::IsWordArea(where.area);
-    int first = -1;
-    int last = -1;
+    MovedCells moved;
     image.WalkResolved(where, start, end, [&](int32_t address, int index) {
         const uint8_t* at = data + (address - start);
         const int32_t value = words ? ReadWordBE(at) : at[0];
@@ -41,14 +40,9 @@ bool ApplyMemoryWrite(PlcImage& image, int32_t start, const uint8_t* data, int c
             image.WriteDbWord(where.db, index, value);
         else
             image.WriteCell(where.area, index, value);
-        if (record) {
-            AddRecordValue(*record, value);
-            if (first < 0)
-                first = index;
-            last = index;
-        }
+        moved.Add(record, index, value);
     });
     if (record)
-        DescribeTransfer(*record, true, image, where, start, first, last);
+        DescribeTransfer(*record, true, image, where, start, moved.first, moved.last);
     return true;
 }

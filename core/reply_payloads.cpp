@@ -55,8 +55,7 @@ bool BuildReadMemoryPayload(const PlcImage& image, int32_t start, int32_t end, T
     }
 
     const bool words = PlcImage::IsWordArea(where.area);
-    int first = -1;
-    int last = -1;
+    MovedCells moved;
     image.WalkResolved(where, start, end, [&](int32_t, int index) {
         int32_t value = 0;
         if (where.area == PlcArea::DB) {
@@ -69,15 +68,10 @@ bool BuildReadMemoryPayload(const PlcImage& image, int32_t start, int32_t end, T
             out.PutWord(static_cast<uint16_t>(value));
         else
             out.PutByte(static_cast<uint8_t>(value));
-        if (record) {
-            AddRecordValue(*record, value);
-            if (first < 0)
-                first = index;
-            last = index;
-        }
+        moved.Add(record, index, value);
     });
     if (record)
-        DescribeTransfer(*record, false, image, where, start, first, last);
+        DescribeTransfer(*record, false, image, where, start, moved.first, moved.last);
     return true;
 }
 

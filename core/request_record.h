@@ -37,3 +37,20 @@ void DescribeBlockInfo(RequestRecord& record, int db);
 // The Describe functions set the text and colours and leave the values.
 // Appends one moved value; values past kMaxValues are not kept.
 void AddRecordValue(RequestRecord& record, int32_t value);
+
+// The cells a transfer moved, noted for its record (null: no record kept).
+struct MovedCells
+{
+    int first = -1;
+    int last = -1;
+
+    void Add(RequestRecord* record, int index, int32_t value)
+    {
+        if (!record)
+            return;
+        AddRecordValue(*record, value);
+        if (first < 0)
+            first = index;
+        last = index;
+    }
+};
