@@ -109,16 +109,7 @@ protected:
         std::atomic<bool> finished{false};
         bool ok = true;
         std::thread player([&] {
-            for (const pg::Step& step : exchange.steps) {
-                if (!pty.send(step.send)) {
-                    ok = false;
-                    break;
-                }
-                if (!step.reply.empty() && pty.receive(step.reply.size(), 2000) != step.reply) {
-                    ok = false;
-                    break;
-                }
-            }
+            ok = pty.play(exchange, 2000);
             finished = true;
             dispatcher.Wake();
         });

@@ -1,6 +1,8 @@
 // The pty pair behind the serial tests.
 #include "support/pty_pair.h"
 
+#include "support/pg_requests.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -131,4 +133,15 @@ void PtyPair::closeSlave()
     if (m_slave >= 0)
         close(m_slave);
     m_slave = -1;
+}
+
+bool PtyPair::play(const pg::Exchange& exchange, int replyTimeoutMs)
+{
+    for (const pg::Step& step : exchange.steps) {
+        if (!send(step.send))
+            return false;
+        if (!step.reply.empty() && receive(step.reply.size(), replyTimeoutMs) != step.reply)
+            return false;
+    }
+    return true;
 }

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace pg {
+struct Exchange;
+}
+
 class PtyPair
 {
   public:
@@ -28,6 +32,10 @@ class PtyPair
     bool send(const std::vector<uint8_t>& bytes);
     // Reads from the master until n bytes have come or timeoutMs has passed.
     std::vector<uint8_t> receive(size_t n, int timeoutMs);
+    // Plays the PG's side of the exchange on the master: sends each step and
+    // takes its reply (waiting at most replyTimeoutMs for it). True when
+    // every reply came exactly as expected; stops at the first that did not.
+    bool play(const pg::Exchange& exchange, int replyTimeoutMs);
     // Reads from the master until nothing has come for quietMs.
     std::vector<uint8_t> drain(int quietMs);
     // Ends the PG's side: the slave sees a hang-up.

@@ -72,16 +72,7 @@ protected:
         std::atomic<bool> finished{false};
         bool ok = true;
         std::thread player([&] {
-            for (const pg::Step& step : exchange.steps) {
-                if (!pty.send(step.send)) {
-                    ok = false;
-                    break;
-                }
-                if (!step.reply.empty() && pty.receive(step.reply.size(), 3000) != step.reply) {
-                    ok = false;
-                    break;
-                }
-            }
+            ok = pty.play(exchange, 3000);
             finished = true;
         });
         const bool ended = QTest::qWaitFor([&] { return finished.load(); }, kWaitMs);
