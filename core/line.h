@@ -1,5 +1,6 @@
 // The serial line as the AS511 link layer sees it: five operations, each
-// answering at once with 0 or false while the line is not open. The serial
+// answering at once with 0 or false while the line is not open, and the
+// news that an open line has hung up. The serial
 // port offers them over a tty; tests offer them over an in-memory PG.
 #pragma once
 
@@ -33,4 +34,9 @@ public:
     virtual uint32_t Read(uint8_t* dest, uint32_t destCapacity, uint32_t count) = 0;
     // Number of bytes written.
     virtual uint32_t Write(const uint8_t* data, uint32_t count) = 0;
+    // True once the line has hung up while open: the other end went away
+    // (a pty's master closed, a USB adapter pulled). Nothing more will come
+    // and WaitEvents answers false at once, so a caller must stop waiting
+    // and close the line.
+    virtual bool HungUp() = 0;
 };

@@ -53,8 +53,10 @@ uint32_t TickCount()
     return static_cast<uint32_t>(static_cast<uint64_t>(ms));
 }
 
-LinkLayer::LinkLayer(Line& line, StopTest stopTest, uint32_t receiveTimeoutMs)
-    : m_line(line), m_stopTest(std::move(stopTest)), m_receiveTimeoutMs(receiveTimeoutMs)
+LinkLayer::LinkLayer(Line& line, StopTest stopTest, uint32_t receiveTimeoutMs,
+                     uint32_t characterDelayMs)
+    : m_line(line), m_stopTest(std::move(stopTest)), m_receiveTimeoutMs(receiveTimeoutMs),
+      m_characterDelayMs(characterDelayMs)
 {
 }
 
@@ -83,7 +85,7 @@ bool EndSequenceFound(const uint8_t* acc, uint32_t total, const uint8_t* end, ui
 uint16_t LinkLayer::ReceiveTelegram(const uint8_t* end, int endLen, uint8_t* dest,
                                     uint32_t capacity, uint32_t timeoutMs, uint32_t readSize)
 {
-    const uint32_t limit = std::min(capacity, kTelegramBufferSize);
+    const uint32_t limitBytes = std::min(capacity, kTelegramBufferSize);
     const uint32_t endCount = end ? static_cast<uint32_t>(std::max(endLen, 0)) : 0;
     std::memset(m_accumulator, 0, sizeof m_accumulator);
     std::memset(dest, 0, capacity);
@@ -91,14 +93,21 @@ uint16_t LinkLayer::ReceiveTelegram(const uint8_t* end, int endLen, uint8_t* des
     uint32_t total = 0;
     uint32_t unitFill = 0; // bytes of a read-size unit that arrived in pieces
     bool found = false;
-    uint32_t mark = TickCount();
+    // The PG's first byte may take the whole time-out; once a telegram has
+    // begun, a pause longer than the character delay ends it, so that a PG
+    // that gave up on an exchange and starts a new one is heard again soon
+    // instead of having its retries swallowed as data of the old telegram.
+    uint32_t limit = timeoutMs;
+    uint32_t mark = m_ticks();
 
-    while (m_line.IsOpen()) {
+    while (m_line.IsOpen() && !m_line.HungUp()) {
+        const uint32_t elapsed = TickElapsed(mark, m_ticks());
+        const uint32_t left = elapsed < limit ? limit - elapsed : 0;
         uint32_t available = 0;
         if (waitForEvent()) {
             uint32_t events = 0;
             PortStatus status;
-            if (m_line.WaitEvents(events, timeoutMs, status) && (events & kEventRxChar))
+            if (m_line.WaitEvents(events, left, status) && (events & kEventRxChar))
                 available = status.bytesInQueue;
         } else {
             available = m_line.BytesWaiting();
@@ -111,15 +120,19 @@ uint16_t LinkLayer::ReceiveTelegram(const uint8_t* end, int endLen, uint8_t* des
             const uint32_t most = ask > 0 ? ask : kTelegramBufferSize;
             const uint32_t delivered =
                 std::min(m_line.Read(m_chunk, kTelegramBufferSize, ask), most);
+            m_bytesReceived += delivered;
             if (delivered > 0) {
-                if (total + delivered <= limit) {
+                if (total + delivered <= limitBytes) {
                     std::memcpy(m_accumulator + total, m_chunk, delivered);
                     total += delivered;
                     unitFill = readSize > 0 ? (unitFill + delivered) % readSize : 0;
+                    mark = m_ticks();
+                    limit = std::min(m_characterDelayMs, timeoutMs);
                 } else {
-                    unitFill = 0; // dropped: the receive runs on to its time-out
+                    // Dropped: it extends no deadline, so a flood past the
+                    // destination's size cannot keep the receive alive.
+                    unitFill = 0;
                 }
-                mark = TickCount();
             }
         }
 
@@ -130,7 +143,7 @@ uint16_t LinkLayer::ReceiveTelegram(const uint8_t* end, int endLen, uint8_t* des
 
         if (m_stopTest && m_stopTest())
             break;
-        if (found || TickElapsed(mark, TickCount()) >= timeoutMs)
+        if (found || TickElapsed(mark, m_ticks()) >= limit)
             break;
     }
 
@@ -144,5 +157,7 @@ bool LinkLayer::SendTelegram(const uint8_t* bytes, uint16_t count)
 {
     if (count == 0)
         return false;
-    return m_line.Write(bytes, count) == count;
+    const uint32_t written = m_line.Write(bytes, count);
+    m_bytesSent += written;
+    return written == count;
 }

@@ -23,6 +23,9 @@ inline constexpr uint8_t SYN = 0x16;
 // Size of every telegram buffer: accumulator, read chunk, destination, send buffer.
 inline constexpr uint32_t kTelegramBufferSize = 1024;
 inline constexpr uint32_t kDefaultReceiveTimeoutMs = 2000;
+// Once a telegram has begun, the longest pause between its characters: the
+// character delay time of this family of serial procedures.
+inline constexpr uint32_t kCharacterDelayMs = 220;
 
 // Writes b, twice when it is DLE. Returns the count written (1 or 2).
 int EncodeByte(uint8_t b, uint8_t* out);
@@ -41,8 +44,11 @@ class LinkLayer
 {
   public:
     using StopTest = std::function<bool()>;
+    // The millisecond tick counter the time-outs are measured on.
+    using TickSource = std::function<uint32_t()>;
 
-    LinkLayer(Line& line, StopTest stopTest, uint32_t receiveTimeoutMs = kDefaultReceiveTimeoutMs);
+    LinkLayer(Line& line, StopTest stopTest, uint32_t receiveTimeoutMs = kDefaultReceiveTimeoutMs,
+              uint32_t characterDelayMs = kCharacterDelayMs);
 
     // Collects bytes until the last endLen bytes equal end, or until any
     // byte has arrived when endLen is 0. An end sequence that begins with
@@ -51,11 +57,14 @@ class LinkLayer
     // DLE. readSize 0 reads whatever has arrived; 1 or 2 reads in units of
     // that many bytes, and a unit that arrives in pieces is completed by the
     // next reads, which ask only for the bytes still missing, so bytes the
-    // PG sends right after the awaited ones stay in the line. Gives up after
-    // timeoutMs without arriving bytes, when the line closes, or when the
-    // stop test answers true. Returns the bytes delivered into dest (at
-    // most min(capacity, kTelegramBufferSize)), 0 when nothing acceptable
-    // arrived.
+    // PG sends right after the awaited ones stay in the line. Gives up when
+    // no byte has come timeoutMs after the start, or, once bytes have been
+    // taken in, when the next has not come characterDelayMs (at most
+    // timeoutMs) after the last; bytes dropped because the destination is
+    // full extend neither. Gives up at once when the line closes or hangs
+    // up, or when the stop test answers true. Returns the bytes delivered
+    // into dest (at most min(capacity, kTelegramBufferSize)), 0 when
+    // nothing acceptable arrived.
     uint16_t ReceiveTelegram(const uint8_t* end, int endLen, uint8_t* dest, uint32_t capacity,
                              uint32_t timeoutMs, uint32_t readSize);
     // True when the line wrote all count bytes (a short write leaves a
@@ -64,6 +73,12 @@ class LinkLayer
 
     Line& line() { return m_line; }
     uint32_t receiveTimeoutMs() const { return m_receiveTimeoutMs; }
+    uint32_t characterDelayMs() const { return m_characterDelayMs; }
+    // Bytes taken from the line and written to it so far (worker thread).
+    uint64_t bytesReceived() const { return m_bytesReceived; }
+    uint64_t bytesSent() const { return m_bytesSent; }
+    // Tests measure the time-outs on a clock of their own.
+    void SetTickSource(TickSource ticks) { m_ticks = ticks ? std::move(ticks) : TickSource(TickCount); }
     bool waitForEvent() const { return m_waitForEvent.load(std::memory_order_relaxed); }
     void setWaitForEvent(bool on) { m_waitForEvent.store(on, std::memory_order_relaxed); }
 
@@ -71,6 +86,10 @@ class LinkLayer
     Line& m_line;
     StopTest m_stopTest;
     const uint32_t m_receiveTimeoutMs;
+    const uint32_t m_characterDelayMs;
+    TickSource m_ticks = TickCount;
+    uint64_t m_bytesReceived = 0;
+    uint64_t m_bytesSent = 0;
     std::atomic<bool> m_waitForEvent{true};
     uint8_t m_accumulator[kTelegramBufferSize]{};
     uint8_t m_chunk[kTelegramBufferSize]{};

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "core/port_params.h"
 
 class RunnerHost
 {
@@ -16,9 +15,7 @@ public:
     virtual void SetLinkStatusText(const std::string& text) = 0;
     // Repaints the status bar, which draws the lamps from the current flags.
     virtual void RepaintLamps() = 0;
-    // Tells the operator that the port could not be opened.
-    virtual void ShowOpenFailure() = 0;
-    // Reloads the stored link settings and turns them into line parameters.
-    // May throw when the store holds a value of the wrong type.
-    virtual PortParams LoadPortParams() = 0;
+    // Tells the operator that the port could not be opened, and why in
+    // plain words (the device and the system's reason).
+    virtual void ShowOpenFailure(const std::string& reason) = 0;
 };

@@ -19,4 +19,7 @@ public:
     // False when the port was not open.
     virtual bool Close() = 0;
     virtual bool Purge(bool receiveSide, bool transmitSide) = 0;
+    // Why the last Open failed, in plain words with the device it tried
+    // ("/dev/ttyUSB0: permission denied"); empty when it did not fail.
+    virtual std::string DescribeOpenFailure() = 0;
 };

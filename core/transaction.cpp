@@ -110,6 +110,7 @@ int32_t Exchange::Run()
     if (Receive(nullptr, 0, 1) == 0)
         return result::kNoFunction;
     const uint8_t function = received[0];
+    ctx.function = function;
 
     if (!Send(kStx))
         return result::kSendStx;
@@ -215,6 +216,7 @@ int32_t Closing(Exchange& exchange)
 
 int32_t ServeTransaction(TransactionContext& ctx)
 {
+    ctx.function = -1;
     Exchange exchange(ctx);
     int32_t code = exchange.Run();
     if (code == result::kDone)

@@ -32,6 +32,8 @@ struct TransactionContext
     std::function<void()> handOff;
     // Optional; receives the record of each served request before the hand-off.
     std::function<void(const RequestRecord&)> observer;
+    // Set by each exchange: the PG's function byte, -1 when none came.
+    int32_t function = -1;
 };
 
 // Function bytes.

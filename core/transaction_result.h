@@ -39,4 +39,10 @@ inline constexpr int32_t kLastAckNone = 151;
 inline constexpr int32_t kLastAckWrong = 15;
 // Used by the runner, never by the exchange: the port is closed.
 inline constexpr int32_t kPortClosed = -2;
+// Used by the runner: the line hung up and the port was closed.
+inline constexpr int32_t kLineLost = -3;
 } // namespace result
+
+// The step a result code names, in plain words ("sending the data
+// telegram", "the PG's last DLE ACK: none"); "unknown result" for others.
+const char* ResultStepText(int32_t code);

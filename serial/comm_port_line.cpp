@@ -2,6 +2,7 @@
 #include "serial/comm_port_line.h"
 
 #include "serial/kiv_comm_port.h"
+#include "serial/open_failure.h"
 
 bool CommPortLine::IsOpen()
 {
@@ -55,4 +56,17 @@ bool CommPortLine::Close()
 bool CommPortLine::Purge(bool receiveSide, bool transmitSide)
 {
     return m_port.Purge(receiveSide, transmitSide);
+}
+
+bool CommPortLine::HungUp()
+{
+    return m_port.HungUp();
+}
+
+std::string CommPortLine::DescribeOpenFailure()
+{
+    if (m_port.IsOpen())
+        return {};
+    return OpenFailureText(m_port.deviceName(), m_port.devicePath(), m_port.lastError(),
+                           m_port.lastErrorText());
 }

@@ -19,6 +19,7 @@ class CommPortLine : public RunnerPort
     bool WaitEvents(uint32_t& events, uint32_t timeoutMs, PortStatus& status) override;
     uint32_t Read(uint8_t* dest, uint32_t destCapacity, uint32_t count) override;
     uint32_t Write(const uint8_t* data, uint32_t count) override;
+    bool HungUp() override;
 
     bool SetBuffers(uint32_t eventMask, uint32_t timeoutMs, uint32_t inQueueSize,
                     uint32_t outQueueSize) override;
@@ -28,6 +29,7 @@ class CommPortLine : public RunnerPort
     bool Open() override;
     bool Close() override;
     bool Purge(bool receiveSide, bool transmitSide) override;
+    std::string DescribeOpenFailure() override;
 
   private:
     TKivCommPort& m_port;

@@ -9,6 +9,8 @@ std::string DefaultDevicePath(const std::string& deviceName)
 {
     if (!deviceName.empty() && deviceName.front() == '/')
         return deviceName;
+    if (deviceName == kVirtualPortDevice)
+        return deviceName;
     if (deviceName.size() < 4 || deviceName.size() > 6 || deviceName.compare(0, 3, "COM") != 0)
         return {};
     const std::string digits = deviceName.substr(3);

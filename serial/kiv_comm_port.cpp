@@ -53,6 +53,13 @@ int modemResult(int err)
 
 constexpr short kPollTrouble = POLLERR | POLLHUP | POLLNVAL;
 
+// What a tty answers once it has been hung up: its other end went away
+// (a pty's master closed) or the device itself did (a USB adapter pulled).
+bool isHangUpError(int err)
+{
+    return err == EIO || err == ENXIO || err == ENODEV;
+}
+
 } // namespace
 
 struct TKivCommPort::WriteOutcome
@@ -158,9 +165,20 @@ bool TKivCommPort::failOpen(int fd, bool exclusive, int err, const char* text)
     if (fd >= 0) {
         if (exclusive)
             tty::setExclusive(fd, false);
-        tty::closeFd(fd);
+        releaseDevice(fd);
     }
     return false;
+}
+
+void TKivCommPort::releaseDevice(int fd)
+{
+    if (m_virtual.master >= 0 && m_virtual.master == fd) {
+        tty::closeVirtualPort(m_virtual);
+        std::lock_guard<std::mutex> errorGuard(m_errorLock);
+        m_pgDevicePath.clear();
+        return;
+    }
+    tty::closeFd(fd);
 }
 
 bool TKivCommPort::Open()
@@ -176,23 +194,40 @@ bool TKivCommPort::Open()
     } catch (...) {
         path.clear(); // an unresolvable name fails like a missing device
     }
+    {
+        std::lock_guard<std::mutex> errorGuard(m_errorLock);
+        m_devicePath = path;
+    }
 
     int fd = -1;
-    if (int err = tty::openDevice(path, fd))
-        return failOpen(fd, false, err, "INVALID_HANDLE_VALUE");
-    if (int err = tty::checkCharDevice(fd))
-        return failOpen(fd, false, err, "NOT IS FILE_TYPE_CHAR");
-    // The advisory lock keeps out programs that lock too; TIOCEXCL keeps
-    // out every other open of the tty (except by a privileged process).
-    if (int err = tty::setExclusive(fd, true))
-        return failOpen(fd, false, err, "INVALID_HANDLE_VALUE");
+    const bool virtualPort = path == kVirtualPortDevice;
+    if (virtualPort) {
+        // A pseudo-terminal pair of our own: the master is the line, the
+        // slave is for the PG, reached through a published link. Nobody
+        // else can open a master, so it needs no exclusive open.
+        if (int err = tty::openVirtualPort(VirtualPortLinkPath(m_deviceName), m_virtual))
+            return failOpen(-1, false, err, "INVALID_HANDLE_VALUE");
+        fd = m_virtual.master;
+        std::lock_guard<std::mutex> errorGuard(m_errorLock);
+        m_pgDevicePath = m_virtual.linkPath;
+    } else {
+        if (int err = tty::openDevice(path, fd))
+            return failOpen(fd, false, err, "INVALID_HANDLE_VALUE");
+        if (int err = tty::checkCharDevice(fd))
+            return failOpen(fd, false, err, "NOT IS FILE_TYPE_CHAR");
+        // The advisory lock keeps out programs that lock too; TIOCEXCL keeps
+        // out every other open of the tty (except by a privileged process).
+        if (int err = tty::setExclusive(fd, true))
+            return failOpen(fd, false, err, "INVALID_HANDLE_VALUE");
+    }
+    const bool exclusive = !virtualPort;
     // The kernel sizes the tty queues itself: inQueueSize and outQueueSize
     // size the staging buffers and the largest block Write takes.
     if (int err = tty::setNonBlocking(fd))
-        return failOpen(fd, true, err, "SetCommTimeouts()");
+        return failOpen(fd, exclusive, err, "SetCommTimeouts()");
     // Only "a character was received" can be waited for on a tty.
     if (m_eventMask & ~kEventRxChar)
-        return failOpen(fd, true, EINVAL, "SetCommMask()");
+        return failOpen(fd, exclusive, EINVAL, "SetCommMask()");
 
     tty::LineSettings settings;
     settings.baudRate = m_baudRate;
@@ -207,10 +242,10 @@ bool TKivCommPort::Open()
     settings.xonXoffIn = m_xonXoffIn;
     tty::LineStep step = tty::LineStep::Read;
     if (int err = tty::configureLine(fd, settings, step))
-        return failOpen(fd, true, err,
+        return failOpen(fd, exclusive, err,
                         step == tty::LineStep::Read ? "GetCommState()" : "SetCommState()");
     if (int err = tty::flush(fd, true, true))
-        return failOpen(fd, true, err, "PurgeComm()");
+        return failOpen(fd, exclusive, err, "PurgeComm()");
 
     // DTR up, RTS down, no break. A device that has modem lines and
     // refuses them is no usable serial line.
@@ -220,13 +255,14 @@ bool TKivCommPort::Open()
     if (!err)
         err = modemResult(tty::clearBreak(fd));
     if (err)
-        return failOpen(fd, true, err, "SetCommState()");
+        return failOpen(fd, exclusive, err, "SetCommState()");
 
     int signal = -1;
     if (tty::createSignal(signal))
-        return failOpen(fd, true, 0, nullptr);
+        return failOpen(fd, exclusive, 0, nullptr);
 
     m_activeEventMask.store(m_eventMask);
+    m_hungUp.store(false);
     m_closeSignal.store(signal);
     m_handle.store(fd);
     return true;
@@ -251,15 +287,21 @@ bool TKivCommPort::Close()
         tty::setRts(fd, false);
     tty::setDtr(fd, false);
     tty::setExclusive(fd, false);
-    tty::closeFd(fd);
+    releaseDevice(fd);
     m_closeSignal.store(-1);
     tty::closeFd(signal);
+    m_hungUp.store(false);
     return true;
 }
 
 bool TKivCommPort::IsOpen() const
 {
     return m_handle.load() >= 0;
+}
+
+bool TKivCommPort::HungUp() const
+{
+    return m_hungUp.load() && IsOpen();
 }
 
 uint32_t TKivCommPort::BytesWaiting()
@@ -269,8 +311,13 @@ uint32_t TKivCommPort::BytesWaiting()
     std::lock_guard<std::mutex> guard(m_lock);
     const int fd = m_handle.load();
     uint32_t count = 0;
-    if (fd < 0 || tty::bytesInQueue(fd, count))
+    if (fd < 0)
         return 0;
+    if (int err = tty::bytesInQueue(fd, count)) {
+        if (isHangUpError(err))
+            m_hungUp.store(true);
+        return 0;
+    }
     return count;
 }
 
@@ -308,6 +355,8 @@ uint32_t TKivCommPort::Read(uint8_t* dest, uint32_t destCapacity, uint32_t count
             std::memcpy(dest, m_readBuffer.get(), got);
             return got;
         }
+        if (isHangUpError(errno))
+            m_hungUp.store(true);
         recordError(errno, "Error in Read()");
     }
     return 0;
@@ -327,6 +376,8 @@ TKivCommPort::WriteOutcome TKivCommPort::writeAttempt(int fd, uint32_t count)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN) {
+            if (isHangUpError(errno))
+                m_hungUp.store(true);
             recordError(errno, "Error in Write()");
             return outcome;
         }
@@ -416,6 +467,10 @@ bool TKivCommPort::Purge(bool receiveSide, bool transmitSide)
     const int fd = m_handle.load();
     if (fd < 0 || (!receiveSide && !transmitSide))
         return false;
+    // What the virtual port has sent and the PG has not read waits in the
+    // slave's input queue: that is its transmit side.
+    if (transmitSide && m_virtual.slave >= 0 && m_virtual.master == fd)
+        tty::flush(m_virtual.slave, true, false);
     return tty::flush(fd, receiveSide, transmitSide) == 0;
 }
 
@@ -481,18 +536,11 @@ bool TKivCommPort::WaitEvents(uint32_t& events, uint32_t timeoutMs, PortStatus& 
             received = true; // bytes that came before the hang-up can still be read
             break;
         }
-        // Hung up (the device went away, or a pty lost its other end). The
-        // tty stays ready for ever, so sleep out the time-out on the close
-        // signal alone instead of letting the caller spin.
-        pollfd closeOnly{signal, POLLIN, 0};
-        int woke;
-        do {
-            woke = ::poll(&closeOnly, 1, msUntil(deadline));
-        } while (woke < 0 && errno == EINTR);
-        if (woke > 0 && (closeOnly.revents & POLLIN))
-            recordError(ECANCELED, "Close Comm WaitEvents()");
-        else
-            recordError(EIO, "Wait Failed in WaitEvents()");
+        // Hung up (the device went away, or a pty lost its other end): the
+        // tty stays ready for ever and nothing more will come. Say so at
+        // once; the caller closes the port rather than wait on it again.
+        m_hungUp.store(true);
+        recordError(EIO, "Wait Failed in WaitEvents()");
         break;
     }
 
@@ -516,6 +564,18 @@ std::string TKivCommPort::lastErrorText() const
 {
     std::lock_guard<std::mutex> guard(m_errorLock);
     return m_lastErrorText;
+}
+
+std::string TKivCommPort::devicePath() const
+{
+    std::lock_guard<std::mutex> guard(m_errorLock);
+    return m_devicePath;
+}
+
+std::string TKivCommPort::pgDevicePath() const
+{
+    std::lock_guard<std::mutex> guard(m_errorLock);
+    return m_pgDevicePath.empty() ? m_devicePath : m_pgDevicePath;
 }
 
 void TKivCommPort::clearError()

@@ -19,6 +19,7 @@
 
 #include "core/line.h"
 #include "serial/device_names.h"
+#include "serial/virtual_port.h"
 
 class TKivCommPort
 {
@@ -59,6 +60,10 @@ class TKivCommPort
     // and DTR and releases the device.
     bool Close();
     bool IsOpen() const;
+    // True once the open port has hung up: its other end or the device
+    // itself went away. WaitEvents then answers false at once and nothing
+    // more arrives; the port stays open (and this true) until Close.
+    bool HungUp() const;
     // Bytes in the input queue; 0 when closed or when the query fails.
     uint32_t BytesWaiting();
     // Delivers at most count bytes (0: as many as inQueueSize) and never
@@ -72,11 +77,18 @@ class TKivCommPort
     bool Purge(bool receiveSide, bool transmitSide);
     // Waits at most timeoutMs for a received character (eventMask bit 0).
     // True with kEventRxChar in events when one is waiting; false at once
-    // when the port is closed, also while this waits.
+    // when the port is closed, also while this waits, and when the line has
+    // hung up (see HungUp).
     bool WaitEvents(uint32_t& events, uint32_t timeoutMs, PortStatus& status);
 
     int32_t lastError() const;
     std::string lastErrorText() const;
+    // The path the last Open resolved deviceName to (empty before any);
+    // "pty" for the virtual port.
+    std::string devicePath() const;
+    // What a PG opens to reach the port: while a virtual port is open, its
+    // published link; otherwise devicePath().
+    std::string pgDevicePath() const;
 
     // The stored settings; read them on the thread that configures the port.
     const std::string& deviceName() const { return m_deviceName; }
@@ -104,6 +116,7 @@ class TKivCommPort
     void recordError(int32_t code, const char* text);
     void setErrorText(const char* text);
     bool failOpen(int fd, bool exclusive, int err, const char* text);
+    void releaseDevice(int fd);
     WriteOutcome writeAttempt(int fd, uint32_t count);
     void waitUntilSent(int fd);
     bool ownsRts() const { return m_rtsControl != 2; }
@@ -141,8 +154,14 @@ class TKivCommPort
     std::unique_ptr<uint8_t[]> m_readBuffer;
 
     DeviceResolver m_resolver = DefaultDevicePath;
+    std::string m_devicePath;   // guarded by m_errorLock, like the diagnostic record
+    std::string m_pgDevicePath; // likewise
+    // The pseudo-terminal pair while the virtual port is open (under m_lock).
+    tty::VirtualPort m_virtual;
     // eventMask as Open found it, for WaitEvents, which runs without the lock.
     std::atomic<uint32_t> m_activeEventMask{0};
     // WaitEvents calls under way; Close releases the tty only at 0.
     std::atomic<int> m_waiters{0};
+    // Set by whichever operation finds the line hung up; cleared by Open and Close.
+    std::atomic<bool> m_hungUp{false};
 };

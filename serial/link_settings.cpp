@@ -93,7 +93,8 @@ PortParams ToPortParams(const LinkSettings& settings)
     return params;
 }
 
-bool LoadLinkSettings(SettingsStore& store, LinkSettings& settings)
+bool LoadLinkSettings(SettingsStore& store, LinkSettings& settings,
+                      std::vector<std::string>* problems)
 {
     const auto key = store.OpenKey(settings_keys::kLinkSettings, true);
     if (!key)
@@ -101,8 +102,24 @@ bool LoadLinkSettings(SettingsStore& store, LinkSettings& settings)
     for (const auto& field : kFields)
         if (!key->ValueExists(field.name))
             key->WriteInteger(field.name, settings.*field.member);
-    for (const auto& field : kFields)
-        settings.*field.member = key->ReadInteger(field.name);
+    const LinkSettings defaults;
+    for (const auto& field : kFields) {
+        try {
+            settings.*field.member = key->ReadInteger(field.name);
+        } catch (const SettingsError& error) {
+            std::string message = error.what();
+            message += " (key ";
+            message += settings_keys::kLinkSettings;
+            const std::string where = store.Location();
+            if (!where.empty())
+                message += " in " + where;
+            message += ")";
+            if (!problems)
+                throw SettingsError(message);
+            problems->push_back(message);
+            settings.*field.member = defaults.*field.member;
+        }
+    }
     return true;
 }
 

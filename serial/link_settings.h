@@ -42,10 +42,18 @@ PortParams ToPortParams(const LinkSettings& settings);
 // Opens "Software\ORVANE\Property" (creating it), writes each of the five
 // values that is missing from settings' current field, then reads all five
 // into settings in the order CommPort, BaudRate, Parity, DataBits, StopBits.
-// False, with settings untouched, when the key cannot be opened. Throws
-// SettingsError "Invalid data type for '<name>'" for a value that is not a
-// 32-bit integer; the fields read before it keep their new values.
-bool LoadLinkSettings(SettingsStore& store, LinkSettings& settings);
+// False, with settings untouched, when the key cannot be opened.
+//
+// A value that is not a 32-bit integer (a hand-edited file, say) is named
+// with the key and the store's location: "Invalid data type for 'CommPort'
+// (key Software\ORVANE\Property in /home/u/.config/ORVANE/orvane.ini)".
+// Without problems that message is thrown as a SettingsError and the
+// fields read before it keep their new values. With problems, the field
+// takes its default, the message is added to *problems and loading goes
+// on. The bad value stays in the store either way, until the settings
+// dialog writes a good one.
+bool LoadLinkSettings(SettingsStore& store, LinkSettings& settings,
+                      std::vector<std::string>* problems = nullptr);
 
 // Writes all five values as 32-bit integers; false when the key cannot be
 // opened. Throws SettingsError when the store cannot be written.

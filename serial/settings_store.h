@@ -44,4 +44,6 @@ public:
     // under the per-user root. With create false a missing key gives null;
     // null too when the store cannot be opened at all.
     virtual std::unique_ptr<SettingsKey> OpenKey(const std::string& path, bool create) = 0;
+    // Where the store lives, for messages about it (the file's path).
+    virtual std::string Location() const = 0;
 };

@@ -120,7 +120,10 @@ int TFormConfig::ShowModal()
 
 void TFormConfig::FormShow()
 {
-    LoadLinkSettings(m_store, m_settings);
+    // A stored value of the wrong type shows its default, so that Ok can
+    // put a good value in its place; start-up has told the operator.
+    std::vector<std::string> problems;
+    LoadLinkSettings(m_store, m_settings, &problems);
     fill(cboCommPort, LinkList::CommPort, m_settings.CommPort);
     fill(cboBaudRate, LinkList::BaudRate, m_settings.BaudRate);
     fill(cboParity, LinkList::Parity, m_settings.Parity);

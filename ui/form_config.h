@@ -23,13 +23,12 @@ public:
     explicit TFormConfig(SettingsStore& store, QWidget* parent = nullptr);
 
     // Shows the dialog modally: FormShow, then the dialog's own loop. A
-    // SettingsError from the load leaves before anything is shown; one from
-    // Ok's writes is thrown once the dialog has closed.
+    // SettingsError from Ok's writes is thrown once the dialog has closed.
     int ShowModal();
 
-    // Loads the store into the dialog's copy (may throw SettingsError), then
-    // fills the lists and selects the copy's entries; an index outside its
-    // list selects nothing.
+    // Loads the store into the dialog's copy, a value of the wrong type
+    // taking its default, then fills the lists and selects the copy's
+    // entries; an index outside its list selects nothing.
     void FormShow();
     // Ok: takes the selections (-1 for a list without one) into the copy and
     // writes all five values, unless the store cannot be opened.

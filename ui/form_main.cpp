@@ -1,6 +1,6 @@
-// Start-up order matters here: the port and the link settings exist before
-// the image and the runner, the worker starts only when the window is shown
-// and is stopped before the placement is saved at closing.
+// Start-up order matters here: the emulated controller exists before the
+// pages that show it, its worker starts only when the window is shown and
+// is stopped before the placement is saved at closing.
 #include "ui/form_main.h"
 
 #include <QAction>
@@ -17,14 +17,10 @@
 #include <QVBoxLayout>
 
 #include "components/kiv_status_bar.h"
-#include "components/kiv_thread_control.h"
-#include "components/qt_dispatcher.h"
 #include "core/emulation_runner.h"
 #include "core/plc_image.h"
-#include "serial/comm_port_line.h"
-#include "serial/device_names.h"
+#include "emulator/emulator.h"
 #include "serial/kiv_comm_port.h"
-#include "serial/port_mapping.h"
 #include "serial/settings_store.h"
 #include "ui/about_box.h"
 #include "ui/action_icons.h"
@@ -34,7 +30,6 @@
 #include "ui/help_window.h"
 #include "ui/memory_views.h"
 #include "ui/orvane_application.h"
-#include "ui/request_log.h"
 #include "ui/window_placement.h"
 
 namespace {
@@ -103,32 +98,11 @@ TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent
     m_exeBaseName = ExeBaseName(program);
     m_helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/ORVANE.hlp");
 
-    // Serial port and link settings.
-    m_linkSettings = LinkSettings{};
-    m_port = std::make_unique<TKivCommPort>();
-    m_port->SetDeviceResolver([this](const std::string& name) {
-        return ResolvePortDevice(m_store, name, DefaultDevicePath);
-    });
-    m_portLine = std::make_unique<CommPortLine>(*m_port);
-    LoadLinkSettings();
-
-    // The image, the runner and the worker that runs it.
-    m_image = std::make_unique<PlcImage>();
-    m_dispatcher = std::make_unique<QtDispatcher>();
-    m_threadControl = std::make_unique<TKivThreadControl>(*m_dispatcher);
-    TKivThreadControl* thread = m_threadControl.get();
-    m_runner = std::make_unique<EmulationRunner>(
-        *m_image, *m_portLine, *this, [thread] { return thread->Terminated(); },
-        [thread](const std::function<void()>& call) { thread->SynchronizeMethod(call); },
-        kDefaultReceiveTimeoutMs);
-    m_runner->SetRequestObserver([](const RequestRecord& record) { LogRequest(record); });
-    m_threadControl->SetOnExecute([this](TKivThreadControl*) { m_runner->ThreadControlExecute(); });
-    m_threadControl->SetLoopExecute(true);
-    m_threadControl->SetCreateSuspended(false);
-    m_threadControl->SetTimeSleep(1);
+    // The emulated controller: image, port, link settings and worker.
+    m_emulator = std::make_unique<Emulator>(m_store, *this);
 
     // The pages; their selectors start at their first items.
-    m_views = new MemoryViews(*m_image, m_pageControl);
+    m_views = new MemoryViews(m_emulator->image(), m_pageControl);
     connect(m_views, &MemoryViews::modifyRequested, this,
             Guarded([this] { m_editCommands->EditModifyExecute(); }));
 
@@ -140,9 +114,23 @@ TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent
 
 TFormMain::~TFormMain()
 {
-    // The worker must be gone before the objects it uses.
-    if (m_threadControl)
-        m_threadControl->Destroy();
+    // The worker must be gone before the window it calls.
+    m_emulator->StopWorker();
+}
+
+PlcImage& TFormMain::image()
+{
+    return m_emulator->image();
+}
+
+TKivCommPort& TFormMain::port()
+{
+    return m_emulator->port();
+}
+
+EmulationRunner& TFormMain::runner()
+{
+    return m_emulator->runner();
 }
 
 void TFormMain::SetDialogs(TFormValue* formValue, TAboutBox* aboutBox, TFormConfig* formConfig)
@@ -150,7 +138,8 @@ void TFormMain::SetDialogs(TFormValue* formValue, TAboutBox* aboutBox, TFormConf
     m_formValue = formValue;
     m_aboutBox = aboutBox;
     m_formConfig = formConfig;
-    m_editCommands = std::make_unique<EditCommands>(*m_image, *m_views, *m_formValue, this);
+    m_editCommands =
+        std::make_unique<EditCommands>(m_emulator->image(), *m_views, *m_formValue, this);
     connect(action("EditModify"), &QAction::triggered, this,
             Guarded([this] { m_editCommands->EditModifyExecute(); }));
     connect(action("EditClear"), &QAction::triggered, this,
@@ -253,22 +242,11 @@ void TFormMain::BuildStatusBar()
 void TFormMain::DrawLamps(const QRect& rect, QPainter& painter)
 {
     painter.fillRect(rect, m_statusBar->palette().window());
-    const ActivityFlags& activity = m_runner->activity();
+    const ActivityFlags& activity = m_emulator->activity();
     const bool read = activity.readActivity.load(std::memory_order_relaxed) != 0;
     const bool write = activity.writeActivity.load(std::memory_order_relaxed) != 0;
     painter.drawPixmap(rect.left() + 5, rect.top() + 3, m_lamps[read ? 0 : 1]);
     painter.drawPixmap(rect.left() + 24, rect.top() + 3, m_lamps[write ? 2 : 3]);
-}
-
-void TFormMain::LoadLinkSettings()
-{
-    ::LoadLinkSettings(m_store, m_linkSettings);
-}
-
-PortParams TFormMain::LoadPortParams()
-{
-    LoadLinkSettings();
-    return ToPortParams(m_linkSettings);
 }
 
 void TFormMain::SetLinkStatusText(const std::string& text)
@@ -284,21 +262,42 @@ void TFormMain::RepaintLamps()
     m_statusBar->repaint();
 }
 
-void TFormMain::ShowOpenFailure()
+void TFormMain::ShowOpenFailure(const std::string& reason)
 {
     if (m_openFailureSink) {
-        m_openFailureSink();
+        m_openFailureSink(reason);
         return;
     }
-    QMessageBox::warning(this, QStringLiteral("Warning..."),
-                         QStringLiteral("Unable to open comm port!"), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning..."),
+                    QStringLiteral("Unable to open comm port!"), QMessageBox::Ok, this);
+    box.setInformativeText(QString::fromStdString(reason));
+    box.exec();
+}
+
+void TFormMain::ShowSettingsProblems()
+{
+    const std::vector<std::string>& problems = m_emulator->problems();
+    if (problems.empty())
+        return;
+    QStringList lines;
+    for (const std::string& problem : problems)
+        lines << QString::fromStdString(problem);
+    const QString text =
+        lines.join(QLatin1Char('\n')) +
+        QStringLiteral("\n\nThe default is used instead. Choose Emulation > Configure and Ok to "
+                       "store a good value.");
+    if (m_warningSink) {
+        m_warningSink(text);
+        return;
+    }
+    QMessageBox::warning(this, QStringLiteral("Warning..."), text, QMessageBox::Ok);
 }
 
 void TFormMain::ActionListMainUpdate()
 {
-    const bool open = m_port->IsOpen();
-    action("EmulationRun")->setEnabled(!open);
-    action("EmulationStop")->setEnabled(open);
+    const bool inForce = m_emulator->InForce() || m_emulator->IsOpen();
+    action("EmulationRun")->setEnabled(!inForce);
+    action("EmulationStop")->setEnabled(inForce);
     for (const char* name : {"EditModify", "EditClear", "EmulationConfigure", "EmulationDefault",
                              "HelpHelp", "HelpAbout"})
         action(name)->setEnabled(true);
@@ -312,13 +311,13 @@ void TFormMain::TimerRefreshTimer()
 
 void TFormMain::EmulationRunExecute()
 {
-    m_runner->EmulationRunExecute();
+    m_emulator->Run();
     ActionListMainUpdate();
 }
 
 void TFormMain::EmulationStopExecute()
 {
-    m_runner->EmulationStopExecute();
+    m_emulator->Stop();
     ActionListMainUpdate();
 }
 
@@ -365,7 +364,9 @@ void TFormMain::FormShow()
     m_views->SetUpAddressFields();
     m_views->Edit1Change();
     ActionListMainUpdate();
-    m_threadControl->Create();
+    m_emulator->StartWorker();
+    // Told once the window stands, so the box has it as its parent.
+    QTimer::singleShot(0, this, [this] { ShowSettingsProblems(); });
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
@@ -376,6 +377,6 @@ void TFormMain::closeEvent(QCloseEvent* event)
 
 void TFormMain::FormClose()
 {
-    m_threadControl->Destroy();
+    m_emulator->StopWorker();
     SaveWindowPlacement(m_store, m_exeBaseName, *this);
 }

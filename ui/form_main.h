@@ -1,7 +1,7 @@
 // The main window: menus, tool bar, the seven memory pages, the status bar
-// with the link status and the two activity lamps, the refresh timer, and
-// the owner of the memory image, the serial port, the link settings and the
-// worker thread that serves the PG.
+// with the link status and the two activity lamps, and the refresh timer.
+// It holds the emulated controller (the image, the port, the link settings
+// and the worker that serves the PG) and only shows it.
 #pragma once
 
 #include <QMainWindow>
@@ -10,24 +10,21 @@
 #include <memory>
 
 #include "core/runner_host.h"
-#include "serial/link_settings.h"
 
-class CommPortLine;
 class EditCommands;
+class Emulator;
 class EmulationRunner;
 class MemoryViews;
 class PlcImage;
 class QAction;
 class QTabWidget;
 class QTimer;
-class QtDispatcher;
 class SettingsStore;
 class TAboutBox;
 class TFormConfig;
 class TFormValue;
 class TKivCommPort;
 class TKivStatusBar;
-class TKivThreadControl;
 class HelpWindow;
 
 class TFormMain : public QMainWindow, public RunnerHost
@@ -44,11 +41,10 @@ public:
     // RunnerHost, on the user-interface thread.
     void SetLinkStatusText(const std::string& text) override;
     void RepaintLamps() override;
-    void ShowOpenFailure() override;
-    PortParams LoadPortParams() override;
+    void ShowOpenFailure(const std::string& reason) override;
 
-    void LoadLinkSettings();
-    // Enables Run only while the port is closed and Stop only while it is open.
+    // Enables Run only while Run is not in force and Stop only while it is
+    // (the port open, or a hung-up line waiting to be reopened).
     void ActionListMainUpdate();
     void TimerRefreshTimer();
 
@@ -60,17 +56,26 @@ public:
     void HelpAboutExecute();
 
     // For tests and the program's wiring.
-    PlcImage& image() { return *m_image; }
+    Emulator& emulator() { return *m_emulator; }
+    PlcImage& image();
     MemoryViews& views() { return *m_views; }
     EditCommands& editCommands() { return *m_editCommands; }
     TKivStatusBar& statusBar() { return *m_statusBar; }
-    TKivCommPort& port() { return *m_port; }
-    EmulationRunner& runner() { return *m_runner; }
+    TKivCommPort& port();
+    EmulationRunner& runner();
     QTabWidget& pageControl() { return *m_pageControl; }
     QAction* action(const char* name) const;
     const QString& exeBaseName() const { return m_exeBaseName; }
     // Replaces the "Unable to open comm port!" box, for tests.
-    void SetOpenFailureSink(std::function<void()> sink) { m_openFailureSink = std::move(sink); }
+    void SetOpenFailureSink(std::function<void(const std::string& reason)> sink)
+    {
+        m_openFailureSink = std::move(sink);
+    }
+    // Replaces the box that tells of bad stored settings at start, for tests.
+    void SetWarningSink(std::function<void(const QString& text)> sink)
+    {
+        m_warningSink = std::move(sink);
+    }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -84,17 +89,12 @@ private:
     void BuildToolBar();
     void BuildStatusBar();
     void DrawLamps(const QRect& rect, QPainter& painter);
+    void ShowSettingsProblems();
 
     SettingsStore& m_store;
     QString m_exeBaseName;
     QString m_helpFile;
-    LinkSettings m_linkSettings;
-    std::unique_ptr<TKivCommPort> m_port;
-    std::unique_ptr<CommPortLine> m_portLine;
-    std::unique_ptr<PlcImage> m_image;
-    std::unique_ptr<QtDispatcher> m_dispatcher;
-    std::unique_ptr<TKivThreadControl> m_threadControl;
-    std::unique_ptr<EmulationRunner> m_runner;
+    std::unique_ptr<Emulator> m_emulator;
     std::unique_ptr<EditCommands> m_editCommands;
     QTabWidget* m_pageControl = nullptr;
     MemoryViews* m_views = nullptr;
@@ -105,6 +105,7 @@ private:
     TFormValue* m_formValue = nullptr;
     TAboutBox* m_aboutBox = nullptr;
     TFormConfig* m_formConfig = nullptr;
-    std::function<void()> m_openFailureSink;
+    std::function<void(const std::string&)> m_openFailureSink;
+    std::function<void(const QString&)> m_warningSink;
     bool m_shown = false;
 };

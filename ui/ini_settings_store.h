@@ -22,6 +22,7 @@ public:
     // Null when the file cannot be read (or, with create, cannot be
     // written), and with create false when the key holds nothing.
     std::unique_ptr<SettingsKey> OpenKey(const std::string& path, bool create) override;
+    std::string Location() const override { return m_filePath.toStdString(); }
 
     const QString& FilePath() const { return m_filePath; }
 

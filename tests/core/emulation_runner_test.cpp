@@ -45,14 +45,19 @@ public:
     std::vector<std::string> texts;
     std::vector<Lamps> repaints;
     int openFailures = 0;
+    std::string openFailure;
 
     void SetLinkStatusText(const std::string& text) override { texts.push_back(text); }
     void RepaintLamps() override
     {
         repaints.push_back({activity->readActivity.load() != 0, activity->writeActivity.load() != 0});
     }
-    void ShowOpenFailure() override { ++openFailures; }
-    PortParams LoadPortParams() override
+    void ShowOpenFailure(const std::string& reason) override
+    {
+        ++openFailures;
+        openFailure = reason;
+    }
+    PortParams LoadPortParams() const
     {
         PortParams params;
         params.deviceName = device;
@@ -71,19 +76,21 @@ protected:
         ASSERT_TRUE(pty.ok());
         host.device = pty.slavePath();
         runner = std::make_unique<EmulationRunner>(
-            image, line, host, [this] { return thread.Terminated(); },
+            image, line, host, [this] { return host.LoadPortParams(); },
+            [this] { return thread.Terminated(); },
             [this](const std::function<void()>& call) { thread.SynchronizeMethod(call); },
             ReceiveTimeoutMs());
         host.activity = &runner->activity();
         thread.SetOnExecute([this](TKivThreadControl*) { runner->ThreadControlExecute(); });
         thread.SetLoopExecute(true);
         thread.SetCreateSuspended(false);
-        thread.SetTimeSleep(1);
+        thread.SetTimeSleep(0);
         ASSERT_TRUE(thread.Create());
     }
 
     void TearDown() override
     {
+        runner->Wake();
         thread.Destroy();
         port.Close();
     }
@@ -217,7 +224,9 @@ TEST_F(RunnerOnPty, RunForAMissingDeviceReportsAndStaysOffLine)
     runner->EmulationRunExecute();
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(host.openFailures, 1);
+    EXPECT_EQ(host.openFailure, "/dev/orvane-no-such-device: no such device");
     EXPECT_EQ(host.texts.back(), "OFF LINE");
+    EXPECT_FALSE(runner->InForce());
 }
 
 TEST_F(RunnerOnPty, RunWhileOpenOnlySetsOnLine)

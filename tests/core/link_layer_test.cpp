@@ -3,6 +3,7 @@
 // and send.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -259,6 +260,157 @@ TEST_F(LinkLayerTest, SendIsDoneOnlyWhenEveryByteWasWritten)
     line.FailWrite(2, 2);
     EXPECT_FALSE(link.SendTelegram(telegram, 3));
     EXPECT_EQ(line.Sent(), (Bytes{0x16, 0x10, 0x03, 0x16, 0x10}));
+}
+
+// A line on a clock of its own: bytes are scheduled at given milliseconds,
+// and a wait for a character moves the clock on to the next arrival, or by
+// the whole time-out when none is due within it. The receive's time-outs
+// are so shown exactly, without waiting.
+class ClockedLine : public Line
+{
+  public:
+    void At(uint32_t ms, Bytes bytes) { m_schedule.push_back({ms, std::move(bytes)}); }
+    uint32_t now() const { return m_now; }
+    // The PG hangs up once every scheduled byte has arrived.
+    void HangUpAfterSchedule() { m_hangUp = true; }
+
+    bool IsOpen() override { return true; }
+    bool HungUp() override
+    {
+        return m_hangUp && m_queue.empty() && m_next == m_schedule.size();
+    }
+    uint32_t BytesWaiting() override { return static_cast<uint32_t>(m_queue.size()); }
+    bool WaitEvents(uint32_t& events, uint32_t timeoutMs, PortStatus& status) override
+    {
+        events = 0;
+        status = PortStatus{};
+        if (HungUp())
+            return false;
+        if (m_queue.empty()) {
+            if (m_next < m_schedule.size() && m_schedule[m_next].ms <= m_now + timeoutMs) {
+                m_now = std::max(m_now, m_schedule[m_next].ms);
+                const Bytes& due = m_schedule[m_next++].bytes;
+                m_queue.insert(m_queue.end(), due.begin(), due.end());
+            } else {
+                m_now += timeoutMs;
+                return false;
+            }
+        }
+        events = kEventRxChar;
+        status.bytesInQueue = static_cast<uint32_t>(m_queue.size());
+        return true;
+    }
+    uint32_t Read(uint8_t* dest, uint32_t destCapacity, uint32_t count) override
+    {
+        size_t n = std::min<size_t>(m_queue.size(), destCapacity);
+        if (count > 0)
+            n = std::min<size_t>(n, count);
+        std::copy(m_queue.begin(), m_queue.begin() + static_cast<std::ptrdiff_t>(n), dest);
+        m_queue.erase(m_queue.begin(), m_queue.begin() + static_cast<std::ptrdiff_t>(n));
+        read += n;
+        return static_cast<uint32_t>(n);
+    }
+    uint32_t Write(const uint8_t*, uint32_t count) override { return count; }
+
+    size_t read = 0;
+
+  private:
+    struct Arrival
+    {
+        uint32_t ms;
+        Bytes bytes;
+    };
+    std::vector<Arrival> m_schedule;
+    size_t m_next = 0;
+    Bytes m_queue;
+    uint32_t m_now = 0;
+    bool m_hangUp = false;
+};
+
+class LinkTimingTest : public testing::Test
+{
+  protected:
+    LinkTimingTest() { link.SetTickSource([this] { return line.now(); }); }
+
+    uint16_t Receive(const uint8_t* end, int endLen, uint32_t readSize,
+                     uint32_t capacity = kTelegramBufferSize)
+    {
+        return link.ReceiveTelegram(end, endLen, dest, capacity, 2000, readSize);
+    }
+
+    ClockedLine line;
+    LinkLayer link{line, [] { return false; }, 2000, 220};
+    uint8_t dest[kTelegramBufferSize] = {};
+};
+
+TEST_F(LinkTimingTest, TheFirstByteMayTakeTheWholeTimeOut)
+{
+    line.At(1990, {0x12, 0x10, 0x04});
+    EXPECT_EQ(Receive(kDleEot, 2, 0), 3);
+    EXPECT_EQ(line.now(), 1990u);
+
+    line.At(4100, {0x02});
+    EXPECT_EQ(Receive(kStx, 1, 1), 0);
+    EXPECT_EQ(line.now(), 3990u); // 2000 ms after the start, not more
+}
+
+TEST_F(LinkTimingTest, ATelegramThatHasBegunEndsAfterTheCharacterDelay)
+{
+    // 66 parameter bytes of an abandoned write, then the PG's retry 1 s
+    // later: the retry is not swallowed as more of the old telegram.
+    line.At(0, Bytes(66, 0x55));
+    line.At(1000, {0x02});
+    EXPECT_EQ(Receive(kDleEot, 2, 0), 0);
+    EXPECT_EQ(line.now(), 220u);
+    EXPECT_EQ(line.read, 66u);
+    EXPECT_EQ(Receive(kStx, 1, 1), 1);
+    EXPECT_EQ(dest[0], 0x02);
+}
+
+TEST_F(LinkTimingTest, BytesThatKeepComingWithinTheCharacterDelayKeepTheTelegram)
+{
+    for (uint32_t ms = 0; ms <= 2000; ms += 200)
+        line.At(ms, {0x11});
+    line.At(2200, {0x10, 0x04});
+    EXPECT_EQ(Receive(kDleEot, 2, 0), 13);
+    EXPECT_EQ(line.now(), 2200u);
+}
+
+TEST_F(LinkTimingTest, AHalfArrivedDleAckWaitsOnlyTheCharacterDelay)
+{
+    line.At(10, {0x10});
+    line.At(500, {0x06});
+    EXPECT_EQ(Receive(kDleAck, 2, 2), 0);
+    EXPECT_EQ(line.now(), 230u);
+}
+
+TEST_F(LinkTimingTest, DroppedChunksExtendNoDeadline)
+{
+    // Past the destination's size every chunk is dropped: a flood keeps the
+    // receive alive no longer than the character delay after the last
+    // accepted chunk.
+    line.At(0, Bytes(8, 0x11));
+    for (uint32_t ms = 100; ms < 3000; ms += 100)
+        line.At(ms, Bytes(8, 0x22));
+    EXPECT_EQ(Receive(kDleEot, 2, 0, 12), 0);
+    EXPECT_EQ(line.now(), 220u);
+}
+
+TEST_F(LinkTimingTest, ShortTimeOutsBoundTheCharacterDelay)
+{
+    line.At(0, {0x12});
+    line.At(100, {0x10, 0x04});
+    EXPECT_EQ(link.ReceiveTelegram(kDleEot, 2, dest, sizeof dest, 50, 0), 0);
+    EXPECT_EQ(line.now(), 50u);
+}
+
+TEST_F(LinkTimingTest, AHungUpLineEndsTheReceiveAtOnce)
+{
+    line.At(0, {0x12, 0x34});
+    line.HangUpAfterSchedule();
+    EXPECT_EQ(Receive(kDleEot, 2, 0), 0);
+    EXPECT_EQ(line.now(), 0u);
+    EXPECT_EQ(line.read, 2u); // what came before the hang-up was still read
 }
 
 } // namespace

@@ -24,6 +24,8 @@ public:
         return std::make_unique<Key>(*this, keys[path]);
     }
 
+    std::string Location() const override { return "memory"; }
+
     // Test side: the values under path, made if missing.
     Values& values(const std::string& path) { return keys[path]; }
     bool hasKey(const std::string& path) const { return keys.count(path) != 0; }

@@ -103,6 +103,7 @@ class WatchedLine : public Line
     {
         return m_inner.Write(data, count);
     }
+    bool HungUp() override { return m_inner.HungUp(); }
 
     std::atomic<int> bytesWaitingCalls{0};
     std::atomic<int> waitEventsCalls{0};

@@ -223,20 +223,36 @@ TEST_F(KivCommPortIo, CloseOnAnotherThreadEndsAWaitAtOnce)
     EXPECT_FALSE(port.IsOpen());
 }
 
-TEST_F(KivCommPortIo, AHungUpLineFailsWithoutSpinning)
+TEST_F(KivCommPortIo, AHungUpLineIsReportedAtOnce)
 {
     open();
+    EXPECT_FALSE(port.HungUp());
     pty.closeMaster();
     uint32_t events = 0;
     PortStatus status;
-    EXPECT_FALSE(port.WaitEvents(events, 50, status));
+    const auto start = Clock::now();
+    EXPECT_FALSE(port.WaitEvents(events, 10000, status));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)); // hang check against 10 s
     EXPECT_EQ(port.lastErrorText(), "Wait Failed in WaitEvents()");
     EXPECT_EQ(port.lastError(), EIO);
+    EXPECT_TRUE(port.HungUp());
+    EXPECT_TRUE(port.IsOpen()); // only Close ends it
     const uint8_t byte = 0x02;
     EXPECT_EQ(port.Write(&byte, 1), 0u);
     EXPECT_EQ(port.lastErrorText(), "Error in Write()");
     EXPECT_EQ(port.lastError(), EIO);
     EXPECT_TRUE(port.Close());
+    EXPECT_FALSE(port.HungUp());
+}
+
+TEST_F(KivCommPortIo, AWriteIntoAHungUpLineMarksItHungUp)
+{
+    open();
+    pty.closeMaster();
+    const uint8_t byte = 0x02;
+    EXPECT_EQ(port.Write(&byte, 1), 0u);
+    EXPECT_TRUE(port.HungUp());
+    EXPECT_EQ(port.BytesWaiting(), 0u);
 }
 
 TEST_F(KivCommPortIo, TheAdapterForwardsEveryOperationToThePort)

@@ -84,13 +84,33 @@ TEST_F(LinkSettingsTest, ValueOfAnotherTypeAbandonsTheLoadAtThatValue)
         LoadLinkSettings(store, settings);
         FAIL() << "no error";
     } catch (const SettingsError& error) {
-        EXPECT_STREQ(error.what(), "Invalid data type for 'Parity'");
+        EXPECT_STREQ(error.what(),
+                     "Invalid data type for 'Parity' (key Software\\ORVANE\\Property in memory)");
     }
     EXPECT_EQ(settings, (LinkSettings{3, 4, 1, 1, 0}));
 
     stored()[keys::kParity] = int32_t{0};
     stored()[keys::kStopBits] = std::vector<uint8_t>{1, 0, 0, 0};
     EXPECT_THROW(LoadLinkSettings(store, settings), SettingsError);
+}
+
+TEST_F(LinkSettingsTest, ValuesOfAnotherTypeCanBeReplacedByTheirDefaults)
+{
+    stored() = {{keys::kCommPort, std::string("COM3")},
+                {keys::kBaudRate, int32_t{4}},
+                {keys::kParity, int32_t{0}},
+                {keys::kDataBits, std::vector<uint8_t>{1}},
+                {keys::kStopBits, int32_t{1}}};
+    settings = {5, 5, 2, 0, 0};
+    std::vector<std::string> problems;
+    ASSERT_TRUE(LoadLinkSettings(store, settings, &problems));
+    EXPECT_EQ(settings, (LinkSettings{0, 4, 0, 1, 1}));
+    const std::vector<std::string> expected = {
+        "Invalid data type for 'CommPort' (key Software\\ORVANE\\Property in memory)",
+        "Invalid data type for 'DataBits' (key Software\\ORVANE\\Property in memory)"};
+    EXPECT_EQ(problems, expected);
+    // Nothing is written back: the operator fixes it in the settings dialog.
+    EXPECT_EQ(std::get<std::string>(stored()[keys::kCommPort]), "COM3");
 }
 
 TEST_F(LinkSettingsTest, UnopenableStoreKeepsTheCopyAndStoresNothing)

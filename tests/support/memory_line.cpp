@@ -58,9 +58,25 @@ void MemoryLine::Close()
     m_closed.notify_all();
 }
 
+void MemoryLine::HangUp()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_hungUp.store(true);
+    }
+    m_closed.notify_all();
+}
+
+bool MemoryLine::HungUp()
+{
+    // Like a tty: bytes that came before the hang-up are still read first.
+    return m_open.load() && m_hungUp.load() && m_arrivedEnd == m_readPos;
+}
+
 void MemoryLine::Rewind()
 {
     m_open.store(true);
+    m_hungUp.store(false);
     m_released = 0;
     m_arrivedEnd = 0;
     m_readPos = 0;
@@ -131,13 +147,19 @@ bool MemoryLine::WaitEvents(uint32_t& events, uint32_t timeoutMs, PortStatus& st
     status = PortStatus{};
     if (!m_open.load())
         return false;
-    if (m_arrivedEnd == m_readPos && !ArriveNextChunk()) {
+    if (m_arrivedEnd == m_readPos && (m_hungUp.load() || !ArriveNextChunk())) {
+        if (m_hungUp.load())
+            return false;
+        if (m_hangUpWhenDry) {
+            m_hungUp.store(true);
+            return false;
+        }
         // Nothing will come while the controller side waits: the PG only
         // answers what it has been sent. Wait out the time-out as a port would.
         ++m_idleWaits;
         std::unique_lock<std::mutex> lock(m_mutex);
         m_closed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                          [this] { return !m_open.load(); });
+                          [this] { return !m_open.load() || m_hungUp.load(); });
         return false;
     }
     events = kEventRxChar;

@@ -44,6 +44,13 @@ class MemoryLine : public Line
 
     // Closes the line, also from another thread: a wait in progress ends.
     void Close();
+    // The PG's end goes away: from now on nothing more arrives (bytes that
+    // arrived stay readable), a wait in progress ends, HungUp answers true.
+    void HangUp();
+    // Hang up instead of waiting once the script has nothing more to send,
+    // so that a controller waiting for bytes that will never come is told at
+    // once rather than after its time-out.
+    void SetHangUpWhenDry(bool on) { m_hangUpWhenDry = on; }
     // Back to the start of the script: open, nothing released, read or
     // recorded. The script, chunking and write failure stay.
     void Rewind();
@@ -64,6 +71,7 @@ class MemoryLine : public Line
     bool WaitEvents(uint32_t& events, uint32_t timeoutMs, PortStatus& status) override;
     uint32_t Read(uint8_t* dest, uint32_t destCapacity, uint32_t count) override;
     uint32_t Write(const uint8_t* data, uint32_t count) override;
+    bool HungUp() override;
 
   private:
     struct Transmission
@@ -96,6 +104,8 @@ class MemoryLine : public Line
     int m_idleWaits = 0;
 
     std::atomic<bool> m_open{true};
+    std::atomic<bool> m_hungUp{false};
+    bool m_hangUpWhenDry = false;
     std::mutex m_mutex;
     std::condition_variable m_closed;
 };

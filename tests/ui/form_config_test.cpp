@@ -191,18 +191,16 @@ TEST_F(FormConfigTest, TabOrderFollowsTheLists)
     }
 }
 
-TEST_F(FormConfigTest, WrongTypeInTheStoreEscapesFormShowAndNothingIsShown)
+TEST_F(FormConfigTest, WrongTypeInTheStoreShowsTheDefaultAndOkStoresAGoodValue)
 {
-    storeFive(1, 2, 1, 1, 0);
+    storeFive(1, 2, 1, 0, 0);
     stored()[keys::kDataBits] = std::string("8");
-    try {
-        dialog.FormShow();
-        FAIL() << "no error";
-    } catch (const SettingsError& error) {
-        EXPECT_STREQ(error.what(), "Invalid data type for 'DataBits'");
-    }
-    EXPECT_THROW(dialog.ShowModal(), SettingsError);
-    EXPECT_FALSE(dialog.isVisible());
+    showDialog();
+    EXPECT_EQ(list("cboDataBits")->currentText(), "8"); // the default, index 1
+    EXPECT_EQ(list("cboBaudRate")->currentText(), "9600");
+    EXPECT_EQ(std::get<std::string>(stored()[keys::kDataBits]), "8");
+    QTest::mouseClick(button("Button1"), Qt::LeftButton);
+    EXPECT_EQ(std::get<int32_t>(stored()[keys::kDataBits]), 1);
 }
 
 TEST_F(FormConfigTest, UnopenableStoreShowsTheCopyAndOkStoresNothing)

@@ -42,7 +42,7 @@ protected:
         ASSERT_TRUE(pty.ok());
         harness.MapPort("COM1", pty.slavePath());
         TFormMain& w = harness.Create();
-        w.SetOpenFailureSink([this] { ++openFailures; });
+        w.SetOpenFailureSink([this](const std::string&) { ++openFailures; });
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     }

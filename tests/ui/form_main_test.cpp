@@ -131,7 +131,7 @@ TEST_F(FormMainTest, RunOnAMissingDeviceReportsAndStaysOffLine)
     harness.MapPort("COM1", "/nonexistent/orvane-tty");
     TFormMain& w = harness.Create();
     int failures = 0;
-    w.SetOpenFailureSink([&] { ++failures; });
+    w.SetOpenFailureSink([&](const std::string&) { ++failures; });
     showWindow(w);
     ASSERT_TRUE(QTest::qWaitFor([&] { return linkStatus() == "OFF LINE"; }, 5000));
     w.action("EmulationRun")->trigger();

@@ -216,7 +216,9 @@ TEST_F(IniSettingsStoreTest, LinkSettingsThroughTheFile)
         LoadLinkSettings(typo, settings);
         FAIL() << "no error";
     } catch (const SettingsError& error) {
-        EXPECT_STREQ(error.what(), "Invalid data type for 'BaudRate'");
+        EXPECT_EQ(std::string(error.what()),
+                  "Invalid data type for 'BaudRate' (key Software\\ORVANE\\Property in " +
+                      path("typo.ini").toStdString() + ")");
     }
     EXPECT_EQ(settings.CommPort, 2);
 }

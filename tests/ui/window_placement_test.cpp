@@ -46,6 +46,7 @@ public:
         Values& m_values;
     };
 
+    std::string Location() const override { return "memory"; }
     std::unique_ptr<SettingsKey> OpenKey(const std::string& path, bool create) override
     {
         ++opens;

@@ -1,4 +1,4 @@
-#include "ui/request_log.h"
+#include "emulator/request_log.h"
 
 #include "core/transaction.h"
 
