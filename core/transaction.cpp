@@ -4,6 +4,7 @@
 // its code and nothing more is sent.
 #include "core/transaction.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/link_layer.h"
@@ -107,7 +108,12 @@ int32_t Exchange::Run()
     if (!Send(kDleAck))
         return result::kSendAckToStx;
 
-    if (Receive(nullptr, 0, 1) == 0)
+    // The function byte continues the telegram the PG's STX opened, so it
+    // gets the character delay, not the wait for the first byte of an
+    // answer: a PG that gave up right after our DLE ACK is heard again at
+    // its next STX instead of having that STX taken as its function byte.
+    const uint32_t functionWait = std::min(link().characterDelayMs(), link().receiveTimeoutMs());
+    if (link().ReceiveTelegram(nullptr, 0, received, sizeof received, functionWait, 1) == 0)
         return result::kNoFunction;
     const uint8_t function = received[0];
     ctx.function = function;

@@ -12,6 +12,7 @@
 #include "core/link_layer.h"
 #include "core/plc_image.h"
 #include "core/transaction.h"
+#include "support/clocked_line.h"
 #include "support/memory_line.h"
 #include "support/pg_requests.h"
 
@@ -515,6 +516,40 @@ TEST(TransactionCodeTest, ClosedLineGivesNoStx)
     h.line.Close();
     EXPECT_EQ(ServeTransaction(h.ctx), 11);
     EXPECT_TRUE(h.line.Sent().empty());
+}
+
+// Waits measured on a clock of the test's own, with the program's time-outs.
+TEST(TransactionTimingTest, TheFunctionByteHasTheCharacterDelayTheAcksTheFullWait)
+{
+    PlcImage image;
+    ActivityFlags activity;
+    {
+        // A PG that gave up after our DLE ACK, and starts again 500 ms later.
+        ClockedLine line;
+        LinkLayer link{line, [] { return false; }, 2000, 220};
+        link.SetTickSource([&] { return line.now(); });
+        TransactionContext ctx{image, link, activity, {}, {}};
+        line.At(0, {0x02});
+        line.At(500, {0x02});
+        EXPECT_EQ(ServeTransaction(ctx), 3);
+        EXPECT_EQ(line.now(), 220u);
+        EXPECT_EQ(line.sent, (Bytes{0x10, 0x06}));
+    }
+    {
+        // A slow DLE ACK still counts: the PG may take the whole wait.
+        const pg::Exchange read = pg::ReadMemory(0xDF8A, 0xDF8B, Bytes{0x00, 0x00});
+        ClockedLine line;
+        LinkLayer link{line, [] { return false; }, 2000, 220};
+        link.SetTickSource([&] { return line.now(); });
+        TransactionContext ctx{image, link, activity, {}, {}};
+        uint32_t at = 0;
+        for (size_t i = 0; i < read.steps.size(); ++i) {
+            line.At(at, read.steps[i].send);
+            at += i == pg::kReadStx ? 10 : 1900; // the function byte follows STX at once
+        }
+        EXPECT_EQ(ServeTransaction(ctx), 0);
+        EXPECT_EQ(line.sent, read.SlaveBytes());
+    }
 }
 
 TEST_F(TransactionTest, HandOffComesAfterTheImageAndBeforeTheReply)
