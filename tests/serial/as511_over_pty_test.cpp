@@ -186,12 +186,12 @@ TEST_F(As511OverPty, TheWorkerSleepsInWaitEventsWhileTheLineIsIdle)
     WatchedLine watched(line);
     LinkLayer link(watched, [] { return false; });
     const pg::Exchange request = pg::SystemParameters(kSystemParameters);
-    // After the DLE ACK to its STX the PG pauses before the function byte
-    // and looks at the worker meanwhile.
+    // After the STX that answers its function byte the PG pauses before its
+    // DLE ACK and looks at the worker meanwhile.
     bool sawWorkerAsleep = false;
     int callsDuringPause = -1;
     PgPlayer player(pty, request.steps, [&](size_t step) {
-        if (step != pg::kReadStx)
+        if (step != pg::kReadFunction)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         const int before = watched.bytesWaitingCalls;
