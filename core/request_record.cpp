@@ -37,11 +37,12 @@ int UnreachedCellNumber(const PlcImage& image, ResolvedAddress where, int32_t ad
     return static_cast<int>(std::clamp<int64_t>(number, INT32_MIN, INT32_MAX));
 }
 
-void Reset(RequestRecord& record, uint32_t color)
+void Reset(RequestRecord& record, uint32_t color, uint8_t valueBits)
 {
     record.description[0] = '\0';
     record.backColor = kRecordBackColor;
     record.foreColor = color;
+    record.valueBits = valueBits;
 }
 
 } // namespace
@@ -52,7 +53,8 @@ void DescribeTransfer(RequestRecord& record, bool write, const PlcImage& image,
     if (first < 0) {
         first = last = UnreachedCellNumber(image, where, start);
     }
-    Reset(record, write ? kRecordColorWrite : kRecordColorRead);
+    Reset(record, write ? kRecordColorWrite : kRecordColorRead,
+          PlcImage::IsWordArea(where.area) ? 16 : 8);
     const char* head = write ? "Block Write (" : "Block Read  (";
     char* out = record.description;
     const auto size = sizeof record.description;
@@ -75,13 +77,13 @@ void DescribeTransfer(RequestRecord& record, bool write, const PlcImage& image,
 
 void DescribeSystemParameters(RequestRecord& record)
 {
-    Reset(record, kRecordColorSystem);
+    Reset(record, kRecordColorSystem, 16);
     std::snprintf(record.description, sizeof record.description, "Block System");
 }
 
 void DescribeBlockInfo(RequestRecord& record, int db)
 {
-    Reset(record, kRecordColorSystem);
+    Reset(record, kRecordColorSystem, 16);
     std::snprintf(record.description, sizeof record.description, "Block Info  (DB %d)", db);
 }
 

@@ -16,6 +16,9 @@ struct RequestRecord
     uint32_t foreColor = 0;        // 0x00BBGGRR, by kind of request
     int32_t values[kMaxValues] = {};
     int valueCount = 0;
+    // Width of the moved values: 16 for words (data words, timers,
+    // counters, the bases and block information), 8 for bytes.
+    uint8_t valueBits = 16;
 };
 
 inline constexpr uint32_t kRecordBackColor = 0xFFFFFF;
