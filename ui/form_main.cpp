@@ -96,7 +96,7 @@ TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent
     // Names derived from the program file.
     const QString program = QCoreApplication::applicationFilePath();
     m_exeBaseName = ExeBaseName(program);
-    m_helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/ORVANE.hlp");
+    m_helpFile = HelpFilePath();
 
     // The emulated controller: image, port, link settings and worker.
     m_emulator = std::make_unique<Emulator>(m_store, *this);

@@ -17,9 +17,19 @@ constexpr const char* kContentsAnchor = "contents";
 constexpr qint64 kMaxHelpFileSize = 16 * 1024 * 1024;
 } // namespace
 
+QString HelpFilePath(const QString& programDir)
+{
+    const QString beside = programDir + u'/' + QLatin1String(kHelpFileName);
+    const QString installed =
+        programDir + QStringLiteral("/" ORVANE_DATA_FROM_BIN "/") + QLatin1String(kHelpFileName);
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
+        return QFileInfo(installed).canonicalFilePath();
+    return beside;
+}
+
 QString HelpFilePath()
 {
-    return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(kHelpFileName);
+    return HelpFilePath(QCoreApplication::applicationDirPath());
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)

@@ -1,6 +1,7 @@
 // The program's help viewer: a window of its own, beside the main window and
 // not modal, that shows the help file "ORVANE.hlp" (an HTML document) from
-// the folder of the program file, opened at its contents page.
+// the folder of the program file (or the installed data folder), opened at
+// its contents page.
 #pragma once
 
 #include <QString>
@@ -8,8 +9,11 @@
 
 class QTextBrowser;
 
-// The program file's folder followed by "ORVANE.hlp", whatever the current
-// directory.
+// "ORVANE.hlp" beside the program in programDir, as a build tree has it;
+// where there is none but an installed program has one in its data folder
+// (../share/orvane from the program's bin folder), that one.
+QString HelpFilePath(const QString& programDir);
+// The same for the program file's own folder, whatever the current directory.
 QString HelpFilePath();
 
 class HelpWindow : public QWidget

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -16,6 +17,27 @@ namespace {
 TEST(HelpWindowTest, HelpFileLiesBesideTheProgram)
 {
     EXPECT_EQ(HelpFilePath(), QCoreApplication::applicationDirPath() + QStringLiteral("/ORVANE.hlp"));
+}
+
+TEST(HelpWindowTest, AnInstalledProgramFindsItsHelpInTheDataFolder)
+{
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("share/orvane")));
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    const QString installed = prefix.filePath(QStringLiteral("share/orvane/ORVANE.hlp"));
+    // Nowhere yet: the place beside the program is named.
+    EXPECT_EQ(HelpFilePath(bin), bin + QStringLiteral("/ORVANE.hlp"));
+    QFile file(installed);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_EQ(HelpFilePath(bin), QFileInfo(installed).canonicalFilePath());
+    // One beside the program wins.
+    QFile beside(bin + QStringLiteral("/ORVANE.hlp"));
+    ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
+    beside.close();
+    EXPECT_EQ(HelpFilePath(bin), bin + QStringLiteral("/ORVANE.hlp"));
 }
 
 TEST(HelpWindowTest, ShowsTheContentsOfTheInstalledHelpFile)
