@@ -121,13 +121,25 @@ const ActivityFlags& Emulator::activity() const
     return m_runner->activity();
 }
 
+std::string Emulator::RunDeviceName() const
+{
+    return m_overrides.deviceName ? *m_overrides.deviceName
+                                  : ToPortParams(m_linkSettings).deviceName;
+}
+
 std::string Emulator::PgDevicePath() const
 {
     if (m_port->IsOpen())
         return m_port->pgDevicePath();
     // Not open yet: where the next Run will put it.
-    const std::string name =
-        m_overrides.deviceName ? *m_overrides.deviceName : ToPortParams(m_linkSettings).deviceName;
+    const std::string name = RunDeviceName();
     const std::string path = ResolvePortDevice(m_store, name, DefaultDevicePath);
     return path == kVirtualPortDevice ? VirtualPortLinkPath(name) : path;
+}
+
+bool Emulator::UsesVirtualPort() const
+{
+    if (m_port->IsOpen())
+        return m_port->devicePath() == kVirtualPortDevice;
+    return ResolvePortDevice(m_store, RunDeviceName(), DefaultDevicePath) == kVirtualPortDevice;
 }

@@ -95,6 +95,8 @@ class Emulator
     // The device a PG must open to reach this port: the virtual port's
     // published link, or the device the port resolves to.
     std::string PgDevicePath() const;
+    // The port Run opens (or has opened) is the built-in virtual port.
+    bool UsesVirtualPort() const;
 
     PlcImage& image() { return *m_image; }
     TKivCommPort& port() { return *m_port; }
@@ -102,6 +104,9 @@ class Emulator
     TKivThreadControl& thread() { return *m_thread; }
 
   private:
+    // The device name Run uses: the override, else the stored port.
+    std::string RunDeviceName() const;
+
     SettingsStore& m_store;
     LinkSettings m_linkSettings;
     std::vector<std::string> m_problems;

@@ -313,6 +313,7 @@ void TFormMain::EmulationRunExecute()
 {
     m_emulator->Run();
     ActionListMainUpdate();
+    UpdateRunHint();
 }
 
 void TFormMain::EmulationStopExecute()
@@ -323,8 +324,25 @@ void TFormMain::EmulationStopExecute()
 
 void TFormMain::EmulationConfigureExecute()
 {
-    if (m_formConfig)
+    if (m_formConfig) {
         m_formConfig->ShowModal();
+        UpdateRunHint();
+    }
+}
+
+void TFormMain::UpdateRunHint()
+{
+    // A virtual port is reached through a link the PG must be pointed at:
+    // say where, so the operator need not look it up.
+    QString hint = QStringLiteral("Run Emulation");
+    try {
+        if (m_emulator->UsesVirtualPort())
+            hint += QStringLiteral(" (virtual port: the PG opens %1)")
+                        .arg(QString::fromStdString(m_emulator->PgDevicePath()));
+    } catch (const std::exception&) {
+        // An unreadable mapping leaves the plain hint.
+    }
+    action("EmulationRun")->setStatusTip(hint);
 }
 
 void TFormMain::HelpHelpExecute()
@@ -364,6 +382,7 @@ void TFormMain::FormShow()
     m_views->SetUpAddressFields();
     m_views->Edit1Change();
     ActionListMainUpdate();
+    UpdateRunHint();
     m_emulator->StartWorker();
     // Told once the window stands, so the box has it as its parent.
     QTimer::singleShot(0, this, [this] { ShowSettingsProblems(); });

@@ -90,6 +90,7 @@ private:
     void BuildStatusBar();
     void DrawLamps(const QRect& rect, QPainter& painter);
     void ShowSettingsProblems();
+    void UpdateRunHint();
 
     SettingsStore& m_store;
     QString m_exeBaseName;
