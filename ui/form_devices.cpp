@@ -2,6 +2,7 @@
 // that store, remove or keep the port's mapping.
 #include "ui/form_devices.h"
 
+#include "serial/device_names.h"
 #include "serial/port_mapping.h"
 #include "serial/settings_store.h"
 
@@ -98,8 +99,8 @@ void TFormDevices::FormShow(const std::string& comName)
     m_comName = comName;
     m_devices = ListSerialDevices(m_scanOptions);
     const auto mapped = ReadPortMapping(m_store, comName);
-    lblPort->setText(QStringLiteral("Device that %1 opens (now %2):")
-                         .arg(text(comName), mapped ? text(*mapped) : QStringLiteral("its default")));
+    const QString now = mapped ? text(*mapped) : text(DefaultDevicePath(comName)) + QStringLiteral(", its own");
+    lblPort->setText(QStringLiteral("Device that %1 opens (now %2):").arg(text(comName), now));
 
     lstDevices->clear();
     QTreeWidgetItem* current = nullptr;
@@ -116,7 +117,8 @@ void TFormDevices::FormShow(const std::string& comName)
                                          : item->text(kPathColumn) + QLatin1Char('\n') + item->text(kNoteColumn));
         if (!device.problem.empty())
             item->setForeground(kNoteColumn, palette().brush(QPalette::Disabled, QPalette::Text));
-        if (mapped && device.path == *mapped)
+        // A tty mapped by hand marks the by-id link that leads to it.
+        if (mapped && (device.path == *mapped || (!current && device.tty == *mapped)))
             current = item;
     }
     for (int column = 0; column < kNoteColumn; ++column)

@@ -163,3 +163,25 @@ TEST_F(FormDevicesTest, AnAcceptedChoiceIsTheResult)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FormDevicesTest, TheMappedDeviceIsMarkedAlsoThroughItsByIdLink)
+{
+    chooser.FormShow("COM2");
+    EXPECT_FALSE(list().currentItem());
+    EXPECT_EQ(chooser.findChild<QLabel*>("lblPort")->text(), "Device that COM2 opens (now /dev/ttyS1, its own):");
+
+    ports()["COM2"] = std::string("/dev/null"); // the tty the Maker link leads to
+    chooser.FormShow("COM2");
+    ASSERT_TRUE(list().currentItem());
+    EXPECT_EQ(list().currentItem()->text(0), "usb-Maker_Cable_A1-if00-port0");
+    EXPECT_TRUE(button("BtnOK")->isEnabled());
+
+    ports()["COM2"] = std::string("pty");
+    chooser.FormShow("COM2");
+    ASSERT_TRUE(list().currentItem());
+    EXPECT_EQ(list().currentItem()->text(0), "Virtual port (pty)");
+}
+
+} // namespace
