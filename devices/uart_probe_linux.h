@@ -10,7 +10,8 @@ enum class UartAnswer { Present, Absent, Unknown };
 
 // The sysfs type under sysRoot first; without one (no sysfs, no such file,
 // a text that is no number) and only when mayOpen, the TIOCGSERIAL ioctl on
-// devicePath, opened without waiting for the line. Unknown when neither
+// devicePath, opened without waiting for the line (opening a port may
+// toggle its modem lines, hence only as the fallback). Unknown when neither
 // tells.
 UartAnswer ProbeUart(const std::string& sysRoot, const std::string& name,
                      const std::string& devicePath, bool mayOpen);
