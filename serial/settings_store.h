@@ -12,6 +12,7 @@
 #include <vector>
 
 // A value of the wrong type, or a store that cannot be read or written.
+// Every Write and Delete throws it when the store cannot be written.
 class SettingsError : public std::runtime_error
 {
 public:
@@ -33,6 +34,10 @@ public:
     virtual void WriteBinary(const std::string& name, const std::vector<uint8_t>& value) = 0;
     // Empty when the value is missing or not a text.
     virtual std::optional<std::string> ReadText(const std::string& name) = 0;
+    virtual void WriteText(const std::string& name, const std::string& value) = 0;
+    // Removes the value of any type; nothing to do when it is missing. A key
+    // left without values ceases to exist, as far as the store allows.
+    virtual void DeleteValue(const std::string& name) = 0;
 };
 
 class SettingsStore

@@ -1,7 +1,12 @@
-// The link settings dialog: fixed layout of five lists and two buttons.
+// The link settings dialog: fixed layout of five lists and two buttons, and
+// a row for the device of the chosen port.
 #include "ui/form_config.h"
 
+#include "devices/device_access.h"
+#include "serial/device_names.h"
+#include "serial/port_mapping.h"
 #include "serial/settings_store.h"
+#include "ui/form_devices.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -15,11 +20,36 @@
 namespace {
 
 constexpr int kClientWidth = 365;
-constexpr int kClientHeight = 94;
+constexpr int kClientHeight = 123;
 constexpr int kRowHeight = 21;
 constexpr int kFirstRowY = 8;
 constexpr int kSecondRowY = 36;
 constexpr int kLabelGap = 4;
+constexpr int kDeviceRowY = 94;
+
+// The device as the label tells it: what the port opens and whether that is
+// there now.
+QString deviceText(SettingsStore& store, const QString& comName, const UserIdentity& user)
+{
+    if (comName.isEmpty())
+        return QStringLiteral("Device: no port chosen");
+    const std::string device = ResolvePortDevice(store, comName.toStdString(), DefaultDevicePath);
+    if (device == kVirtualPortDevice)
+        return QStringLiteral("Device: virtual port (pty)");
+    const DeviceCheck check = CheckDevice(device, user);
+    std::string state = check.problem;
+    if (check.present)
+        state = check.problem.empty() ? "present" : "present, " + check.problem;
+    return QStringLiteral("Device: %1 (%2)").arg(QString::fromStdString(device), QString::fromStdString(state));
+}
+
+// A path may be longer than the row: the middle gives way, the tip keeps
+// the whole text.
+void setElidedText(QLabel* label, const QString& text)
+{
+    label->setToolTip(text);
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
+}
 
 QStringList entries(LinkList list)
 {
@@ -70,6 +100,13 @@ TFormConfig::TFormConfig(SettingsStore& store, QWidget* parent)
     Button2 = new QPushButton("Cancel", this);
     Button2->setObjectName("Button2");
     Button2->setGeometry(282, 63, 75, 25);
+    BtnDevice = new QPushButton("&Device...", this);
+    BtnDevice->setObjectName("BtnDevice");
+    BtnDevice->setGeometry(8, 63, 75, 25);
+    lblDevice = new QLabel(this);
+    lblDevice->setObjectName("lblDevice");
+    lblDevice->setGeometry(8, kDeviceRowY, kClientWidth - 16, kRowHeight);
+    m_formDevices = new TFormDevices(store, this);
 
     setTabOrder(cboCommPort, cboBaudRate);
     setTabOrder(cboBaudRate, cboParity);
@@ -77,6 +114,7 @@ TFormConfig::TFormConfig(SettingsStore& store, QWidget* parent)
     setTabOrder(cboDataBits, cboStopBits);
     setTabOrder(cboStopBits, Button1);
     setTabOrder(Button1, Button2);
+    setTabOrder(Button2, BtnDevice);
 
     connect(Button1, &QPushButton::clicked, this, [this] {
         try {
@@ -88,6 +126,9 @@ TFormConfig::TFormConfig(SettingsStore& store, QWidget* parent)
     });
     // Escape rejects as well, which is this button's result.
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BtnDevice, &QPushButton::clicked, this, &TFormConfig::BtnDeviceClick);
+    connect(cboCommPort, &QComboBox::currentIndexChanged, this, &TFormConfig::UpdateDeviceLabel);
+    UpdateDeviceLabel();
 }
 
 QLabel* TFormConfig::makeLabel(const char* name, const char* text, int x, int y, int columnWidth)
@@ -143,6 +184,22 @@ void TFormConfig::Button1Click()
     // The copy follows the lists only when the store could be opened.
     if (SaveLinkSettings(m_store, chosen))
         m_settings = chosen;
+}
+
+void TFormConfig::BtnDeviceClick()
+{
+    const QString comName = cboCommPort->currentText();
+    if (comName.isEmpty())
+        return;
+    m_formDevices->ChooseFor(comName.toStdString());
+    UpdateDeviceLabel();
+}
+
+void TFormConfig::UpdateDeviceLabel()
+{
+    const QString comName = cboCommPort->currentText();
+    BtnDevice->setEnabled(!comName.isEmpty());
+    setElidedText(lblDevice, deviceText(m_store, comName, m_formDevices->ScanOptions().user));
 }
 
 void TFormConfig::showEvent(QShowEvent* event)

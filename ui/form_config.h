@@ -1,6 +1,8 @@
 // TFormConfig: the link settings dialog. It keeps its own copy of the
 // LinkSettings, loads it from the settings store when shown and writes it
-// back on Ok; it changes nothing else.
+// back on Ok. Below the lists it shows the device the chosen COM port opens;
+// its Device... button lets the user map that port to another device, which
+// the device chooser stores at once (it is the only other thing it changes).
 #pragma once
 
 #include "serial/link_settings.h"
@@ -13,6 +15,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class SettingsStore;
+class TFormDevices;
 
 class TFormConfig : public QDialog
 {
@@ -34,7 +37,14 @@ public:
     // writes all five values, unless the store cannot be opened.
     void Button1Click();
 
+    // Device...: lets the user choose the device of the selected COM port.
+    void BtnDeviceClick();
+    // Shows what the selected COM port opens (the mapped path, its default
+    // device or the virtual port) and whether it is there now.
+    void UpdateDeviceLabel();
+
     const LinkSettings& Settings() const { return m_settings; }
+    TFormDevices* FormDevices() const { return m_formDevices; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -55,4 +65,7 @@ private:
     QComboBox* cboStopBits = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
+    QPushButton* BtnDevice = nullptr;
+    QLabel* lblDevice = nullptr;
+    TFormDevices* m_formDevices = nullptr;
 };

@@ -117,6 +117,22 @@ public:
         return value.toString().toStdString();
     }
 
+    void WriteText(const std::string& name, const std::string& value) override
+    {
+        m_settings->setValue(QString::fromStdString(name), QString::fromStdString(value));
+        commit(name);
+    }
+
+    // QSettings writes no group that holds nothing, so the key's section
+    // leaves the file with its last value.
+    void DeleteValue(const std::string& name) override
+    {
+        if (name.empty())
+            return; // QSettings would take "" for the whole group
+        m_settings->remove(QString::fromStdString(name));
+        commit(name);
+    }
+
 private:
     // Every write goes to the file at once, so a failed one is reported
     // where it happened rather than lost at exit.

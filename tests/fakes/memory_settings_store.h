@@ -1,5 +1,6 @@
 // A settings store held in memory, for tests of whatever reads or writes
-// settings: values keep their type, and the store can be made unopenable.
+// settings: values keep their type, a key goes with its last value, and the
+// store can be made unopenable or unwritable.
 #pragma once
 
 #include "serial/settings_store.h"
@@ -21,7 +22,7 @@ public:
             return nullptr;
         if (!create && !keys.count(path))
             return nullptr;
-        return std::make_unique<Key>(*this, keys[path]);
+        return std::make_unique<Key>(*this, path);
     }
 
     std::string Location() const override { return "memory"; }
@@ -34,53 +35,76 @@ public:
     bool unavailable = false;
     bool failWrites = false;
     int opens = 0;
-    int writes = 0;
+    int writes = 0; // writes and deletes that changed the store
 
 private:
+    // Works on the store's map by path: a key whose values are all deleted
+    // leaves the map, and a later write through the same key makes it anew.
     class Key : public SettingsKey
     {
     public:
-        Key(MemorySettingsStore& store, Values& values) : m_store(store), m_values(values) {}
+        Key(MemorySettingsStore& store, std::string path) : m_store(store), m_path(std::move(path)) {}
 
-        bool ValueExists(const std::string& name) override { return m_values.count(name) != 0; }
+        bool ValueExists(const std::string& name) override { return find(name) != nullptr; }
         int32_t ReadInteger(const std::string& name) override
         {
-            const auto it = m_values.find(name);
-            if (it == m_values.end() || !std::holds_alternative<int32_t>(it->second))
+            const Value* value = find(name);
+            if (!value || !std::holds_alternative<int32_t>(*value))
                 throw SettingsError("Invalid data type for '" + name + "'");
-            return std::get<int32_t>(it->second);
+            return std::get<int32_t>(*value);
         }
-        void WriteInteger(const std::string& name, int32_t value) override
-        {
-            if (m_store.failWrites)
-                throw SettingsError("Cannot write '" + name + "'");
-            ++m_store.writes;
-            m_values[name] = value;
-        }
+        void WriteInteger(const std::string& name, int32_t value) override { write(name, value); }
         std::optional<std::vector<uint8_t>> ReadBinary(const std::string& name) override
         {
-            const auto it = m_values.find(name);
-            if (it == m_values.end() || !std::holds_alternative<std::vector<uint8_t>>(it->second))
-                return std::nullopt;
-            return std::get<std::vector<uint8_t>>(it->second);
+            return read<std::vector<uint8_t>>(name);
         }
         void WriteBinary(const std::string& name, const std::vector<uint8_t>& value) override
         {
-            if (m_store.failWrites)
-                throw SettingsError("Cannot write '" + name + "'");
-            ++m_store.writes;
-            m_values[name] = value;
+            write(name, value);
         }
         std::optional<std::string> ReadText(const std::string& name) override
         {
-            const auto it = m_values.find(name);
-            if (it == m_values.end() || !std::holds_alternative<std::string>(it->second))
-                return std::nullopt;
-            return std::get<std::string>(it->second);
+            return read<std::string>(name);
+        }
+        void WriteText(const std::string& name, const std::string& value) override { write(name, value); }
+        void DeleteValue(const std::string& name) override
+        {
+            if (m_store.failWrites)
+                throw SettingsError("Cannot delete '" + name + "'");
+            const auto key = m_store.keys.find(m_path);
+            if (key == m_store.keys.end() || key->second.erase(name) == 0)
+                return;
+            ++m_store.writes;
+            if (key->second.empty())
+                m_store.keys.erase(key);
         }
 
     private:
+        const Value* find(const std::string& name) const
+        {
+            const auto key = m_store.keys.find(m_path);
+            if (key == m_store.keys.end())
+                return nullptr;
+            const auto it = key->second.find(name);
+            return it == key->second.end() ? nullptr : &it->second;
+        }
+        template <typename T>
+        std::optional<T> read(const std::string& name) const
+        {
+            const Value* value = find(name);
+            if (!value || !std::holds_alternative<T>(*value))
+                return std::nullopt;
+            return std::get<T>(*value);
+        }
+        void write(const std::string& name, Value value)
+        {
+            if (m_store.failWrites)
+                throw SettingsError("Cannot write '" + name + "'");
+            ++m_store.writes;
+            m_store.keys[m_path][name] = std::move(value);
+        }
+
         MemorySettingsStore& m_store;
-        Values& m_values;
+        std::string m_path;
     };
 };

@@ -84,3 +84,107 @@ TEST_F(PortMappingTest, UnopenableStoreFallsBack)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PortMappingTest, VirtualPortWordIsTakenAsItIs)
+{
+    ports()["COM1"] = std::string(" pty\t");
+    EXPECT_EQ(resolve("COM1"), kVirtualPortDevice);
+    for (const char* other : {"PTY", "pty0", "ptyS", "p ty"}) {
+        ports()["COM1"] = std::string(other);
+        EXPECT_EQ(resolve("COM1"), "default:COM1") << other;
+    }
+}
+
+struct WriteCase
+{
+    std::string given;
+    std::string stored; // empty: refused
+};
+
+// The writer refuses exactly what the reader would refuse, and stores what
+// the reader would take in the form it takes it.
+TEST_F(PortMappingTest, WriterStoresOnlyWhatTheReaderTakes)
+{
+    const std::string longest = "/" + std::string(kMaxMappedDevicePath - 1, 'a');
+    const WriteCase cases[] = {
+        {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"/dev/serial/by-id/usb-Maker_Cable_A1-if00-port0", "/dev/serial/by-id/usb-Maker_Cable_A1-if00-port0"},
+        {" \t/tmp/orvane plc ", "/tmp/orvane plc"},
+        {longest, longest},
+        {"pty", "pty"},
+        {"  pty\t", "pty"},
+        {"", ""},
+        {"  ", ""},
+        {"ttyUSB0", ""},
+        {"./ttyUSB0", ""},
+        {"PTY", ""},
+        {"pty1", ""},
+        {longest + "a", ""},
+        {std::string("/dev/tty\0S1", 11), ""},
+        {"/dev/ttyS1\n", ""},
+        {"/dev/\x1b[2JttyS1", ""},
+        {"/dev/tty\x7fS1", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.given));
+        ports()["COM7"] = std::string("/dev/before");
+        const int writes = store.writes;
+        if (c.stored.empty()) {
+            EXPECT_THROW(WritePortMapping(store, "COM7", c.given), SettingsError);
+            EXPECT_EQ(store.writes, writes);
+            EXPECT_EQ(resolve("COM7"), "/dev/before");
+        } else {
+            WritePortMapping(store, "COM7", c.given);
+            EXPECT_EQ(std::get<std::string>(ports().at("COM7")), c.stored);
+            EXPECT_EQ(resolve("COM7"), c.stored);
+            EXPECT_EQ(ReadPortMapping(store, "COM7"), c.stored);
+        }
+    }
+}
+
+TEST_F(PortMappingTest, OnlyComPortsAreWrittenOrRemoved)
+{
+    for (const char* name : {"COM0", "COM256", "COM01", "com1", "", "/dev/ttyS0", "COM1\\x"}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(WritePortMapping(store, name, "/dev/ttyUSB0"), SettingsError);
+        EXPECT_THROW(RemovePortMapping(store, name), SettingsError);
+    }
+    EXPECT_EQ(store.writes, 0);
+    EXPECT_FALSE(store.hasKey(settings_keys::kPorts));
+    WritePortMapping(store, "COM255", "/dev/ttyUSB0");
+    EXPECT_EQ(resolve("COM255"), "/dev/ttyUSB0");
+}
+
+TEST_F(PortMappingTest, RemovingGivesTheDefaultBackAndKeepsTheOthers)
+{
+    WritePortMapping(store, "COM1", "/dev/ttyUSB0");
+    WritePortMapping(store, "COM2", "pty");
+    RemovePortMapping(store, "COM1");
+    EXPECT_EQ(resolve("COM1"), "default:COM1");
+    EXPECT_EQ(resolve("COM2"), kVirtualPortDevice);
+    RemovePortMapping(store, "COM2");
+    EXPECT_FALSE(store.hasKey(settings_keys::kPorts)); // the last value takes the key with it
+
+    const int writes = store.writes;
+    RemovePortMapping(store, "COM3"); // nothing to remove
+    EXPECT_EQ(store.writes, writes);
+    EXPECT_FALSE(store.hasKey(settings_keys::kPorts));
+}
+
+TEST_F(PortMappingTest, StoreFailuresAreReported)
+{
+    WritePortMapping(store, "COM1", "/dev/ttyUSB0");
+    store.failWrites = true;
+    EXPECT_THROW(WritePortMapping(store, "COM1", "/dev/ttyUSB1"), SettingsError);
+    EXPECT_THROW(RemovePortMapping(store, "COM1"), SettingsError);
+    EXPECT_EQ(resolve("COM1"), "/dev/ttyUSB0");
+
+    store.failWrites = false;
+    store.unavailable = true;
+    EXPECT_THROW(WritePortMapping(store, "COM1", "/dev/ttyUSB1"), SettingsError);
+    EXPECT_NO_THROW(RemovePortMapping(store, "COM1")); // nothing reachable to remove
+}
+
+} // namespace

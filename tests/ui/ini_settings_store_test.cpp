@@ -161,6 +161,50 @@ TEST_F(IniSettingsStoreTest, TextsWrittenByHand)
     EXPECT_FALSE(key->ReadText("COM5"));
 }
 
+TEST_F(IniSettingsStoreTest, TextsWrittenAndDeleted)
+{
+    IniSettingsStore store(path());
+    store.OpenKey(keys::kLinkSettings, true)->WriteInteger(keys::kCommPort, 1);
+    {
+        auto key = store.OpenKey(keys::kPorts, true);
+        ASSERT_TRUE(key);
+        key->WriteText("COM1", "/dev/serial/by-id/usb-Maker_Cable_A1-if00-port0");
+        key->WriteText("COM2", "pty");
+        key->WriteText("COM3", "@/dev/a,b"); // what INI would read as a list or a type tag
+        key->WriteText("COM4", "5");
+    }
+    {
+        IniSettingsStore again(path());
+        auto key = again.OpenKey(keys::kPorts, false);
+        ASSERT_TRUE(key);
+        EXPECT_EQ(key->ReadText("COM1"), "/dev/serial/by-id/usb-Maker_Cable_A1-if00-port0");
+        EXPECT_EQ(key->ReadText("COM3"), "@/dev/a,b");
+        EXPECT_EQ(key->ReadText("COM4"), "5");
+        key->DeleteValue("COM1");
+        key->DeleteValue("COM9"); // missing: nothing to do
+        key->DeleteValue("");     // no name: the rest of the key stays
+        EXPECT_FALSE(key->ValueExists("COM1"));
+        EXPECT_EQ(key->ReadText("COM2"), "pty");
+    }
+    QString text = fileText();
+    EXPECT_FALSE(text.contains("COM1")) << text.toStdString();
+    EXPECT_TRUE(text.contains("ORVANE\\Ports\\COM2=pty")) << text.toStdString();
+
+    auto key = store.OpenKey(keys::kPorts, false);
+    ASSERT_TRUE(key);
+    for (const char* name : {"COM2", "COM3", "COM4"})
+        key->DeleteValue(name);
+    EXPECT_FALSE(store.OpenKey(keys::kPorts, false));
+    text = fileText();
+    EXPECT_FALSE(text.contains("Ports")) << text.toStdString();
+    EXPECT_TRUE(text.contains("ORVANE\\Property\\CommPort=1")) << text.toStdString();
+
+    // The last value of the file's only section takes the section along.
+    store.OpenKey(keys::kLinkSettings, false)->DeleteValue(keys::kCommPort);
+    text = fileText();
+    EXPECT_FALSE(text.contains("[Software]")) << text.toStdString();
+}
+
 TEST_F(IniSettingsStoreTest, KeysExistOnlyWithContentAndUnusableFilesOpenNothing)
 {
     IniSettingsStore store(path());
@@ -195,6 +239,8 @@ TEST_F(IniSettingsStoreTest, FailedWriteIsReported)
     ASSERT_TRUE(QDir(path("sub")).removeRecursively());
     writeFile("", "sub"); // the folder is now a file
     EXPECT_THROW(key->WriteInteger(keys::kCommPort, 1), SettingsError);
+    EXPECT_THROW(key->WriteText(keys::kCommPort, "/dev/ttyS0"), SettingsError);
+    EXPECT_THROW(key->DeleteValue(keys::kCommPort), SettingsError);
 }
 
 TEST_F(IniSettingsStoreTest, LinkSettingsThroughTheFile)

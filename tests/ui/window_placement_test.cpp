@@ -41,6 +41,8 @@ public:
             m_values[name] = value;
         }
         std::optional<std::string> ReadText(const std::string&) override { return std::nullopt; }
+        void WriteText(const std::string&, const std::string&) override {}
+        void DeleteValue(const std::string& name) override { m_values.erase(name); }
 
     private:
         Values& m_values;
