@@ -184,8 +184,13 @@ void PlcImage::SetAreaBase(PlcArea area, int32_t address)
         m_z.store(address, kRelaxed);
         break;
     default:
-        break; // the system base is fixed; only the reset writes it
+        break; // the system base has a setter of its own
     }
+}
+
+void PlcImage::SetSystemBase(int32_t address)
+{
+    m_system.store(address, kRelaxed);
 }
 
 AreaBases PlcImage::Bases() const

@@ -28,6 +28,8 @@ struct DbDirectoryEntry
     int32_t start = 0;  // AS511 byte address of DW 0
     uint8_t exists = 0; // 1 = the block exists
     int32_t length = 0; // length in data words
+
+    bool operator==(const DbDirectoryEntry&) const = default;
 };
 
 struct AreaBases
@@ -38,6 +40,8 @@ struct AreaBases
     int32_t t = 0xEC00;
     int32_t z = 0xED00;
     int32_t system = 0xEA00;
+
+    bool operator==(const AreaBases&) const = default;
 };
 
 struct ResolvedAddress
@@ -90,6 +94,9 @@ class PlcImage
     int32_t AreaBase(PlcArea area) const;
     // area is EB, AB, MB, T or Z; System and the others are left alone.
     void SetAreaBase(PlcArea area, int32_t address);
+    // The system base is not the operator's to move; only a reset and a
+    // saved image being loaded write it.
+    void SetSystemBase(int32_t address);
     AreaBases Bases() const;
 
     bool IsRunning() const;
