@@ -60,6 +60,8 @@ class PlcImage
     static constexpr int kMerkers = 256;
     static constexpr int kIoBytes = 128;         // EB, AB
     static constexpr int kStatusByteOffset = 12; // status byte at system + 12
+    static constexpr uint8_t kStatusBatteryOk = 0x08;
+    static constexpr uint8_t kStatusStop = 0x40;
     static constexpr int kDbWindowBytes = 256;
     static constexpr int kAbExtent = 128;
 
