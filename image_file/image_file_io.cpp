@@ -15,7 +15,7 @@ namespace {
 
 QString PathForMessage(const QString& path)
 {
-    return Quoted(QDir::toNativeSeparators(path));
+    return Quoted(QDir::toNativeSeparators(path), kQuoteWhole);
 }
 
 QString TooLarge(const QString& path, qint64 size)

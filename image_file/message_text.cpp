@@ -7,8 +7,6 @@ namespace image_file {
 
 namespace {
 
-constexpr qsizetype kQuotedLength = 40;
-
 bool BreaksTheLine(char16_t c)
 {
     return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || c == 0x2028 || c == 0x2029;
@@ -33,10 +31,10 @@ QString PositionText(const QByteArray& data, qsizetype offset)
     return QStringLiteral("line %1, column %2").arg(line).arg(column);
 }
 
-QString Quoted(const QString& text)
+QString Quoted(const QString& text, qsizetype limit)
 {
     QString quoted = QStringLiteral("\"");
-    qsizetype shown = std::min(text.size(), kQuotedLength);
+    qsizetype shown = limit == kQuoteWhole ? text.size() : std::min(text.size(), limit);
     if (shown < text.size() && shown > 0 && text[shown - 1].isHighSurrogate())
         --shown; // a cut never splits a character in two
     for (qsizetype i = 0; i < shown; ++i) {

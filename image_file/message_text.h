@@ -13,8 +13,11 @@ namespace image_file {
 // An offset past the end gives the position just after the last byte.
 QString PositionText(const QByteArray& data, qsizetype offset);
 
+inline constexpr qsizetype kQuoteWhole = -1;
+
 // text in double quotes, control and line-breaking characters written as
-// \uXXXX escapes, cut to its first 40 characters with "..." after them.
-QString Quoted(const QString& text);
+// \uXXXX escapes, cut to its first limit characters with "..." after them
+// (a path is quoted whole).
+QString Quoted(const QString& text, qsizetype limit = 40);
 
 } // namespace image_file

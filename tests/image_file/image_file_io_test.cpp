@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr char kLongMissing[] = "a-folder-whose-name-is-longer-than-a-quoted-value/missing.json";
+
 class ImageFileIoTest : public ::testing::Test
 {
   protected:
@@ -103,7 +105,8 @@ TEST_F(ImageFileIoTest, ReadRefusesWhatIsNoImageFileAndNamesThePath)
         QString message;
     };
     const Case cases[] = {
-        {path("missing.json"), QStringLiteral("cannot open \"%1\": ").arg(path("missing.json"))},
+        // Paths are never shortened, however long.
+        {path(kLongMissing), QStringLiteral("cannot open \"%1\": ").arg(path(kLongMissing))},
         {dir.path(), QStringLiteral("\"%1\" is a folder, not a file").arg(dir.path())},
         {huge, QStringLiteral("\"%1\" is too large (104857600 bytes; a memory image file has at "
                               "most 4194304)")

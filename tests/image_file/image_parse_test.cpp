@@ -71,15 +71,10 @@ const BadFile kBadFiles[] = {
     // Not a memory image at all.
     {"empty", Raw(""), "the file is empty"},
     {"white space only", Raw(" \n\t\r\n"), "the file is empty"},
-    {"binary",
-     Raw(QByteArray("\x7F"
-                    "ELF\x02\x01\x01\0\0",
-                    9)),
+    {"binary", Raw(QByteArray::fromHex("7f454c46020101000000")),
      "line 1, column 5: the file is not text (it holds the byte 02)"},
     {"a NUL inside the document",
-     Replace(R"("4321")", QByteArray("\"43\0"
-                                     "21\"",
-                                     7)),
+     Replace(R"("4321")", QByteArray::fromHex("22343300323122")), // "43<NUL>21"
      "the file is not text (it holds the byte 00)", true},
     {"too large", Raw(QByteArray(image_file::kMaxFileBytes + 1, ' ')),
      "the file is too large (4194305 bytes; a memory image file has at most 4194304)"},
@@ -96,8 +91,7 @@ const BadFile kBadFiles[] = {
     {"garbage after the document", [](const QByteArray& valid) { return valid + "x"; },
      "garbage at the end of the document", true},
     {"invalid UTF-8 in a string",
-     Replace(R"("4321")", "\"43\xFF"
-                          "1\""),
+     Replace(R"("4321")", QByteArray::fromHex("223433ff3122")), // "43<FF>1"
      "invalid UTF8 string", true},
     {"nesting without end", Raw(QByteArray(5000, '[')), "too deeply nested document", true},
     // Format and version.
@@ -123,6 +117,10 @@ const BadFile kBadFiles[] = {
      "outputs is missing"},
     {"unknown key with a line break", Replace(R"("length": 77,)", R"("length": 77, "a\nb": 1,)"),
      R"(DB 5: unknown key "a\u000ab")"},
+    {"unknown key too long to quote whole",
+     Replace(R"("length": 77,)",
+             R"("length": 77, "kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk": 1,)"),
+     R"(DB 5: unknown key "kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk...")"},
     {"duplicate top-level key", Replace(R"("version": 1)", R"("version": 1, "version": 1)"),
      R"(key "version" appears twice (line )", true},
     {"duplicate key in a block", Replace(R"("length": 77,)", R"("length": 77, "length": 78,)"),
