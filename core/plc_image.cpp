@@ -184,8 +184,13 @@ void PlcImage::SetAreaBase(PlcArea area, int32_t address)
         m_z.store(address, kRelaxed);
         break;
     default:
-        break; // the system base is fixed; only the reset writes it
+        break; // the system base has a setter of its own
     }
+}
+
+void PlcImage::SetSystemBase(int32_t address)
+{
+    m_system.store(address, kRelaxed);
 }
 
 AreaBases PlcImage::Bases() const
@@ -221,16 +226,16 @@ uint8_t PlcImage::StatusByte() const
 {
     uint8_t status = 0;
     if (m_batteryOk.load(kRelaxed) == 1)
-        status |= 0x08;
+        status |= kStatusBatteryOk;
     if (m_running.load(kRelaxed) == 0)
-        status |= 0x40;
+        status |= kStatusStop;
     return status;
 }
 
 void PlcImage::ApplyStatusByte(uint8_t b)
 {
-    m_batteryOk.store((b & 0x08) ? 1 : 0, kRelaxed);
-    m_running.store((b & 0x40) ? 0 : 1, kRelaxed);
+    m_batteryOk.store((b & kStatusBatteryOk) ? 1 : 0, kRelaxed);
+    m_running.store((b & kStatusStop) ? 0 : 1, kRelaxed);
 }
 
 int PlcImage::FindDb(int32_t address) const

@@ -28,6 +28,8 @@ struct DbDirectoryEntry
     int32_t start = 0;  // AS511 byte address of DW 0
     uint8_t exists = 0; // 1 = the block exists
     int32_t length = 0; // length in data words
+
+    bool operator==(const DbDirectoryEntry&) const = default;
 };
 
 struct AreaBases
@@ -38,6 +40,8 @@ struct AreaBases
     int32_t t = 0xEC00;
     int32_t z = 0xED00;
     int32_t system = 0xEA00;
+
+    bool operator==(const AreaBases&) const = default;
 };
 
 struct ResolvedAddress
@@ -56,6 +60,8 @@ class PlcImage
     static constexpr int kMerkers = 256;
     static constexpr int kIoBytes = 128;         // EB, AB
     static constexpr int kStatusByteOffset = 12; // status byte at system + 12
+    static constexpr uint8_t kStatusBatteryOk = 0x08;
+    static constexpr uint8_t kStatusStop = 0x40;
     static constexpr int kDbWindowBytes = 256;
     static constexpr int kAbExtent = 128;
 
@@ -90,6 +96,9 @@ class PlcImage
     int32_t AreaBase(PlcArea area) const;
     // area is EB, AB, MB, T or Z; System and the others are left alone.
     void SetAreaBase(PlcArea area, int32_t address);
+    // The system base is not the operator's to move; only a reset and a
+    // saved image being loaded write it.
+    void SetSystemBase(int32_t address);
     AreaBases Bases() const;
 
     bool IsRunning() const;
