@@ -63,7 +63,10 @@ void Emulator::LoadLinkSettings()
 
 PortParams Emulator::PortParamsForRun()
 {
-    ::LoadLinkSettings(m_store, m_linkSettings);
+    if (m_defaultsForBadSettings)
+        LoadLinkSettings();
+    else
+        ::LoadLinkSettings(m_store, m_linkSettings);
     PortParams params = ToPortParams(m_linkSettings);
     if (m_overrides.deviceName)
         params.deviceName = *m_overrides.deviceName;

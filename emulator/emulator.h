@@ -68,10 +68,14 @@ class Emulator
     void LoadLinkSettings();
     const LinkSettings& linkSettings() const { return m_linkSettings; }
     const std::vector<std::string>& problems() const { return m_problems; }
-    // What Run opens: the stored settings, reloaded (a value of the wrong
-    // type throws SettingsError, which abandons the Run), with the
-    // overrides put over them.
+    // What Run opens: the stored settings, reloaded, with the overrides put
+    // over them. A stored value of the wrong type throws SettingsError,
+    // which abandons the Run, unless defaults for bad settings are on: then
+    // it takes its default and is named in problems().
     PortParams PortParamsForRun();
+    // For the unattended mode, where no settings dialog can put a bad value
+    // right: Run goes on with the default.
+    void SetDefaultsForBadSettings(bool on) { m_defaultsForBadSettings = on; }
 
     // The worker: started when the window is shown (or the unattended mode
     // starts), stopped when it closes. Stopping serves the worker's
@@ -111,6 +115,7 @@ class Emulator
     LinkSettings m_linkSettings;
     std::vector<std::string> m_problems;
     PortOverrides m_overrides;
+    bool m_defaultsForBadSettings = false;
     std::unique_ptr<PlcImage> m_image;
     std::unique_ptr<TKivCommPort> m_port;
     std::unique_ptr<CommPortLine> m_portLine;

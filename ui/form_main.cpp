@@ -28,6 +28,7 @@
 #include "ui/form_config.h"
 #include "ui/form_value.h"
 #include "ui/help_window.h"
+#include "ui/image_commands.h"
 #include "ui/memory_views.h"
 #include "ui/orvane_application.h"
 #include "ui/window_placement.h"
@@ -55,6 +56,8 @@ const ActionSpec kActions[] = {
     {"EmulationStop", "Stop", "Stop Emulation", "Stop Emulation", 3},
     {"EmulationConfigure", "Configure", "Configure Emulation", "Configure Emulation", 6},
     {"EmulationDefault", "Default", "Default", "Default Parameters", -1},
+    {"FileOpenImage", "&Open Image...", "Open memory image", "Load the memory image from a file", -1},
+    {"FileSaveImageAs", "Save Image &As...", "Save memory image", "Save the memory image to a file", -1},
     {"FileExit", "E&xit", "Exit", "Quits the application", 4},
     {"HelpHelp", "Help", "Help", "Help for this Software", 10},
     {"HelpAbout", "About...", "About this Software", "About this Software", 5},
@@ -103,6 +106,7 @@ TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent
 
     // The pages; their selectors start at their first items.
     m_views = new MemoryViews(m_emulator->image(), m_pageControl);
+    m_imageCommands = std::make_unique<ImageCommands>(m_emulator->image(), *m_views, this);
     connect(m_views, &MemoryViews::modifyRequested, this,
             Guarded([this] { m_editCommands->EditModifyExecute(); }));
 
@@ -172,6 +176,10 @@ void TFormMain::BuildActions()
     connect(action("EmulationConfigure"), &QAction::triggered, this,
             Guarded([this] { EmulationConfigureExecute(); }));
     connect(action("FileExit"), &QAction::triggered, this, &QWidget::close);
+    connect(action("FileOpenImage"), &QAction::triggered, this,
+            Guarded([this] { m_imageCommands->FileOpenImageExecute(); }));
+    connect(action("FileSaveImageAs"), &QAction::triggered, this,
+            Guarded([this] { m_imageCommands->FileSaveImageAsExecute(); }));
     connect(action("HelpHelp"), &QAction::triggered, this, Guarded([this] { HelpHelpExecute(); }));
     connect(action("HelpAbout"), &QAction::triggered, this,
             Guarded([this] { HelpAboutExecute(); }));
@@ -181,6 +189,9 @@ void TFormMain::BuildMenus()
 {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->addAction(action("FileOpenImage"));
+    file->addAction(action("FileSaveImageAs"));
+    file->addSeparator();
     file->addAction(action("FileExit"));
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
     edit->addAction(action("EditModify"));
@@ -299,7 +310,7 @@ void TFormMain::ActionListMainUpdate()
     action("EmulationRun")->setEnabled(!inForce);
     action("EmulationStop")->setEnabled(inForce);
     for (const char* name : {"EditModify", "EditClear", "EmulationConfigure", "EmulationDefault",
-                             "HelpHelp", "HelpAbout"})
+                             "HelpHelp", "HelpAbout", "FileOpenImage", "FileSaveImageAs"})
         action(name)->setEnabled(true);
 }
 

@@ -12,6 +12,7 @@
 #include "core/runner_host.h"
 
 class EditCommands;
+class ImageCommands;
 class Emulator;
 class EmulationRunner;
 class MemoryViews;
@@ -60,6 +61,7 @@ public:
     PlcImage& image();
     MemoryViews& views() { return *m_views; }
     EditCommands& editCommands() { return *m_editCommands; }
+    ImageCommands& imageCommands() { return *m_imageCommands; }
     TKivStatusBar& statusBar() { return *m_statusBar; }
     TKivCommPort& port();
     EmulationRunner& runner();
@@ -97,6 +99,7 @@ private:
     QString m_helpFile;
     std::unique_ptr<Emulator> m_emulator;
     std::unique_ptr<EditCommands> m_editCommands;
+    std::unique_ptr<ImageCommands> m_imageCommands;
     QTabWidget* m_pageControl = nullptr;
     MemoryViews* m_views = nullptr;
     TKivStatusBar* m_statusBar = nullptr;

@@ -5,6 +5,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -26,6 +28,7 @@
 #include "serial/settings_keys.h"
 #include "support/pty_pair.h"
 #include "ui/main_window_harness.h"
+#include "ui/image_commands.h"
 #include "ui/memory_views.h"
 #include "ui/window_placement.h"
 
@@ -292,6 +295,54 @@ TEST_F(FormMainTest, DoubleClickAndEnterOnAGridOpenModify)
     QTest::keyClick(grid, Qt::Key_A);
     QCoreApplication::processEvents();
     EXPECT_TRUE(seen.isEmpty());
+    w.close();
+}
+
+} // namespace
+
+namespace {
+
+QStringList MenuTexts(TFormMain& w, const QString& title)
+{
+    QStringList texts;
+    for (QAction* menu : w.menuBar()->actions())
+        if (menu->text() == title)
+            for (QAction* item : menu->menu()->actions())
+                texts << item->text();
+    return texts;
+}
+
+TEST_F(FormMainTest, TheFileMenuSavesAndOpensTheImageWhileThePgIsServed)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    harness.MapPort("COM1", pty.slavePath());
+    TFormMain& w = harness.Create();
+    showWindow(w);
+    EXPECT_EQ(MenuTexts(w, "&File"),
+              (QStringList{"&Open Image...", "Save Image &As...", "", "E&xit"}));
+    EXPECT_EQ(w.action("FileOpenImage")->toolTip(), "Open memory image");
+    EXPECT_EQ(w.action("FileSaveImageAs")->statusTip(), "Save the memory image to a file");
+    w.action("EmulationRun")->trigger();
+    ASSERT_TRUE(w.port().IsOpen());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.action("FileOpenImage")->isEnabled(); }, 2000));
+
+    const QString file = QDir::temp().filePath(QStringLiteral("orvane-form-main-%1.json")
+                                                   .arg(QCoreApplication::applicationPid()));
+    w.imageCommands().SetSaveDialog([&](const QString&) { return file; });
+    w.imageCommands().SetOpenDialog([&](const QString&) { return file; });
+    w.imageCommands().SetWarning([](const QString& text, const QString& informative) {
+        ADD_FAILURE() << text.toStdString() << " " << informative.toStdString();
+    });
+    w.image().WriteCell(PlcArea::Z, 9, 0x0909);
+    w.image().SetDbStart(4, 0x1000);
+    w.action("FileSaveImageAs")->trigger();
+    w.image().ResetToDefaults();
+    w.action("FileOpenImage")->trigger();
+    EXPECT_EQ(w.image().ReadCell(PlcArea::Z, 9), 0x0909);
+    EXPECT_EQ(w.image().DbEntry(4).start, 0x1000);
+    EXPECT_TRUE(w.port().IsOpen()); // the emulation ran on throughout
+    QFile::remove(file);
     w.close();
 }
 
