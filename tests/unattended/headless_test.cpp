@@ -66,8 +66,9 @@ TEST_F(Headless, ServesTheImageFileAndSavesWhatThePgWrote)
     auto program = Start({"--headless", "--port", pty.slavePath(), "--image", path("start.json"),
                           "--save-on-exit", path("end.json")});
     ASSERT_TRUE(program->started());
-    ASSERT_TRUE(program->WaitForError("link ON LINE", 10000)) << program->err();
-    EXPECT_NE(program->err().find("PG device " + pty.slavePath()), std::string::npos);
+    ASSERT_TRUE(program->WaitForError("PG device " + pty.slavePath() + "\n", 10000))
+        << program->err();
+    EXPECT_NE(program->err().find("link ON LINE"), std::string::npos);
 
     EXPECT_TRUE(pty.play(pg::ReadMemory(0xDB90, 0xDB91, Bytes{0x12, 0x34}), 2000));
     EXPECT_TRUE(pty.play(pg::ReadMemory(0xEE07, 0xEE07, Bytes{0x56}), 2000));
