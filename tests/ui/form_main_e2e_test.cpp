@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTabWidget>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
 #include <thread>
@@ -20,6 +22,7 @@
 #include "core/plc_image.h"
 #include "serial/kiv_comm_port.h"
 #include "support/pg_requests.h"
+#include "support/pg_device.h"
 #include "support/pty_pair.h"
 #include "ui/main_window_harness.h"
 #include "ui/memory_views.h"
@@ -208,6 +211,53 @@ TEST_F(FormMainEndToEnd, ClosingServesAWorkerWaitingAtItsHandOff)
 
     EXPECT_TRUE(w.close());
     EXPECT_EQ(pty.receive(beforeData.reply.size(), 3000), beforeData.reply);
+}
+
+} // namespace
+
+namespace {
+
+// The window on a COM port mapped to the built-in virtual port: the PG opens
+// the published link with line settings of its own, goes away and comes
+// back between exchanges, and Stop takes the link away.
+TEST(FormMainVirtualPort, APgOnThePublishedLinkIsServedAcrossReopens)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const std::string link = runtime.filePath(QStringLiteral("orvane/COM1")).toStdString();
+    MainWindowHarness harness;
+    harness.MapPort("COM1", "pty");
+    TFormMain& w = harness.Create();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_EQ(w.action("EmulationRun")->statusTip().toStdString(),
+              "Run Emulation (virtual port: the PG opens " + link + ")");
+
+    w.action("EmulationRun")->trigger();
+    ASSERT_TRUE(w.port().IsOpen()) << w.port().lastErrorText();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.statusBar().PanelText(1) == "ON LINE"; }, kWaitMs));
+    w.image().WriteCell(PlcArea::EB, 4, 0x44);
+    for (int session = 0; session < 3; ++session) {
+        std::atomic<bool> finished{false};
+        bool served = false;
+        std::thread pgThread([&] {
+            PgDevice pg(link, session == 1 ? 9600 : 19200, session == 2 ? 'O' : 'E');
+            served = pg.ok() && pg.play(pg::ReadMemory(0xEF04, 0xEF04, Bytes{0x44}), 3000) &&
+                     pg.play(pg::WriteMemory(0xEF85, Bytes{static_cast<uint8_t>(session)}), 3000);
+            finished = true;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return finished.load(); }, kWaitMs));
+        pgThread.join();
+        EXPECT_TRUE(served) << "session " << session;
+        EXPECT_EQ(w.image().ReadCell(PlcArea::AB, 5), session);
+    }
+    EXPECT_EQ(w.statusBar().PanelText(1), "ON LINE");
+    w.action("EmulationStop")->trigger();
+    EXPECT_FALSE(w.port().IsOpen());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(link)));
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(link)).isSymLink());
+    w.close();
 }
 
 } // namespace

@@ -6,12 +6,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <csignal>
 
 #include "core/image_snapshot.h"
 #include "core/plc_image.h"
 #include "image_file/image_file.h"
+#include "support/pg_device.h"
 #include "support/pg_requests.h"
 #include "support/program_process.h"
 #include "support/pty_pair.h"
@@ -92,6 +95,23 @@ TEST_F(Headless, ServesTheImageFileAndSavesWhatThePgWrote)
     expected.merkers[8] = 0x99;
     expected.timers[2] = 0x0102;
     EXPECT_TRUE(*saved == expected);
+}
+
+TEST_F(Headless, AVirtualPortServesAPgThatComesAndGoesAndIsGoneAtExit)
+{
+    auto program = Start({"--headless", "--port", "pty"});
+    const std::string link = path("run") + "/orvane/pty";
+    ASSERT_TRUE(program->WaitForError("PG device " + link + "\n", 10000)) << program->err();
+    for (const char parity : {'E', 'N', 'O'}) {
+        PgDevice pg(link, parity == 'N' ? 9600 : 19200, parity);
+        ASSERT_TRUE(pg.ok()) << pg.error();
+        EXPECT_TRUE(pg.play(pg::WriteMemory(0xEE20, Bytes{static_cast<uint8_t>(parity)}), 2000));
+        EXPECT_TRUE(pg.play(pg::ReadMemory(0xEE20, 0xEE20, Bytes{static_cast<uint8_t>(parity)}), 2000));
+    }
+    program->Signal(SIGTERM);
+    EXPECT_EQ(program->Wait(10000), 0) << program->err();
+    EXPECT_EQ(std::count(program->out().begin(), program->out().end(), '\n'), 6);
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(link)).isSymLink());
 }
 
 TEST_F(Headless, SigintEndsItCleanlyToo)
