@@ -217,6 +217,24 @@ TEST_F(FormMainEndToEnd, ClosingServesAWorkerWaitingAtItsHandOff)
 
 namespace {
 
+TEST_F(FormMainEndToEnd, AHungUpLineShowsNoLineUntilStop)
+{
+    TFormMain& w = window();
+    w.action("EmulationRun")->trigger();
+    ASSERT_TRUE(waitFor([&] { return linkStatus() == "ON LINE"; }));
+    pty.closeMaster();
+    ASSERT_TRUE(waitFor([&] { return linkStatus() == "NO LINE"; }));
+    EXPECT_FALSE(w.port().IsOpen());
+    // Run stays in force while the line is reopened: Stop ends it.
+    ASSERT_TRUE(waitFor([&] { return w.action("EmulationStop")->isEnabled(); }));
+    EXPECT_FALSE(w.action("EmulationRun")->isEnabled());
+    w.action("EmulationStop")->trigger();
+    EXPECT_EQ(linkStatus(), "OFF LINE");
+    ASSERT_TRUE(waitFor([&] { return w.action("EmulationRun")->isEnabled(); }));
+    EXPECT_FALSE(w.action("EmulationStop")->isEnabled());
+    EXPECT_FALSE(w.runner().InForce());
+}
+
 // The window on a COM port mapped to the built-in virtual port: the PG opens
 // the published link with line settings of its own, goes away and comes
 // back between exchanges, and Stop takes the link away.

@@ -134,11 +134,16 @@ TEST_F(FormMainTest, RunOnAMissingDeviceReportsAndStaysOffLine)
     harness.MapPort("COM1", "/nonexistent/orvane-tty");
     TFormMain& w = harness.Create();
     int failures = 0;
-    w.SetOpenFailureSink([&](const std::string&) { ++failures; });
+    std::string reason;
+    w.SetOpenFailureSink([&](const std::string& why) {
+        ++failures;
+        reason = why;
+    });
     showWindow(w);
     ASSERT_TRUE(QTest::qWaitFor([&] { return linkStatus() == "OFF LINE"; }, 5000));
     w.action("EmulationRun")->trigger();
     EXPECT_EQ(failures, 1);
+    EXPECT_EQ(reason, "COM1 (/nonexistent/orvane-tty): no such device");
     EXPECT_FALSE(w.port().IsOpen());
     EXPECT_EQ(linkStatus(), "OFF LINE");
     EXPECT_TRUE(enabled("EmulationRun"));
