@@ -4,8 +4,8 @@
 // memory image in one of a few layouts (the input's first byte). Checks,
 // besides the sanitizers, that every call returns a result code, reads
 // something, writes only well-formed telegrams that fit the telegram
-// buffer, and changes the image only as the record of an applied write
-// says.
+// buffer, hands off at most once and only after the request's record, and
+// changes the image only as the record of an applied write says.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -124,7 +124,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     LinkLayer link(line, [&line] { return line.TakePause(); });
     ActivityFlags activity;
     std::vector<RequestRecord> records;
-    TransactionContext ctx{image, link, activity, nullptr,
+    int handOffs = 0;
+    // The hand-off follows the request's record, once per exchange.
+    auto handOff = [&] {
+        ++handOffs;
+        FUZZ_CHECK(handOffs == 1 && records.size() == 1,
+                   "hand-off %d of an exchange after %zu records", handOffs, records.size());
+    };
+    TransactionContext ctx{image, link, activity, handOff,
                            [&records](const RequestRecord& r) { records.push_back(r); }};
 
     while (!line.Finished()) {
@@ -140,6 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
         const size_t readBefore = line.BytesRead();
         records.clear();
+        handOffs = 0;
         line.ClearWrites();
 
         const int32_t code = ServeTransaction(ctx);
