@@ -16,6 +16,24 @@ macro(orvane_apply_sanitizer)
   endif()
 endmacro()
 
+# A fuzz build instruments everything it compiles for coverage, AddressSanitizer
+# and UndefinedBehaviorSanitizer; the fuzz executables add libFuzzer itself
+# (fuzz/CMakeLists.txt). An undefined-behaviour report aborts, so that the
+# fuzzer sees it as a crash.
+macro(orvane_apply_fuzz_instrumentation)
+  if(ORVANE_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+      message(FATAL_ERROR "ORVANE_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+    endif()
+    if(NOT ORVANE_SANITIZER STREQUAL "")
+      message(FATAL_ERROR "ORVANE_FUZZ brings its own sanitizers: leave ORVANE_SANITIZER empty")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
+                        -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endmacro()
+
 # A GoogleTest executable registered with CTest. Tests are listed when ctest
 # runs, so Qt test programs never start during the build.
 function(orvane_add_test name)
