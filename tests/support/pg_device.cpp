@@ -1,7 +1,7 @@
 // The PG's device end for the virtual port tests.
 #include "support/pg_device.h"
 
-#include "support/pg_requests.h"
+#include "support/fd_exchange.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,14 +24,6 @@ speed_t SpeedOf(uint32_t rate)
     case 115200: return B115200;
     default: return B19200;
     }
-}
-
-int MsLeft(std::chrono::steady_clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          deadline - std::chrono::steady_clock::now())
-                          .count();
-    return left <= 0 ? 0 : left > INT_MAX ? INT_MAX : static_cast<int>(left);
 }
 
 } // namespace
@@ -82,67 +74,20 @@ void PgDevice::close()
 
 bool PgDevice::send(const std::vector<uint8_t>& bytes)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return false;
-        pollfd p{m_fd, POLLOUT, 0};
-        if (poll(&p, 1, MsLeft(deadline)) == 0)
-            return false;
-    }
-    return true;
+    return pg::SendAll(m_fd, bytes);
 }
 
 std::vector<uint8_t> PgDevice::receive(size_t n, int timeoutMs)
 {
-    std::vector<uint8_t> got;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    uint8_t chunk[4096];
-    while (got.size() < n) {
-        pollfd p{m_fd, POLLIN, 0};
-        const int ready = poll(&p, 1, MsLeft(deadline));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            break;
-        const ssize_t r = ::read(m_fd, chunk, std::min(sizeof chunk, n - got.size()));
-        if (r > 0)
-            got.insert(got.end(), chunk, chunk + r);
-        else if (r == 0 || (errno != EAGAIN && errno != EINTR))
-            break;
-    }
-    return got;
+    return pg::ReceiveUpTo(m_fd, n, timeoutMs);
 }
 
 bool PgDevice::play(const pg::Exchange& exchange, int replyTimeoutMs)
 {
-    for (const pg::Step& step : exchange.steps) {
-        if (!send(step.send))
-            return false;
-        if (!step.reply.empty() && receive(step.reply.size(), replyTimeoutMs) != step.reply)
-            return false;
-    }
-    return true;
+    return pg::PlayExchange(m_fd, exchange, replyTimeoutMs);
 }
 
 std::vector<uint8_t> PgDevice::drain(int quietMs)
 {
-    std::vector<uint8_t> got;
-    uint8_t chunk[4096];
-    for (;;) {
-        pollfd p{m_fd, POLLIN, 0};
-        if (poll(&p, 1, quietMs) <= 0)
-            break;
-        const ssize_t r = ::read(m_fd, chunk, sizeof chunk);
-        if (r <= 0)
-            break;
-        got.insert(got.end(), chunk, chunk + r);
-    }
-    return got;
+    return pg::DrainQuiet(m_fd, quietMs);
 }

@@ -1,7 +1,7 @@
 // The pty pair behind the serial tests.
 #include "support/pty_pair.h"
 
-#include "support/pg_requests.h"
+#include "support/fd_exchange.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,14 +24,6 @@ bool makeRaw(int fd)
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
     return tcsetattr(fd, TCSANOW, &t) == 0;
-}
-
-int msLeft(std::chrono::steady_clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          deadline - std::chrono::steady_clock::now())
-                          .count();
-    return left <= 0 ? 0 : left > INT_MAX ? INT_MAX : static_cast<int>(left);
 }
 
 } // namespace
@@ -62,63 +54,17 @@ PtyPair::~PtyPair()
 
 bool PtyPair::send(const std::vector<uint8_t>& bytes)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(m_master, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return false;
-        pollfd p{m_master, POLLOUT, 0};
-        if (poll(&p, 1, msLeft(deadline)) == 0)
-            return false;
-    }
-    return true;
+    return pg::SendAll(m_master, bytes);
 }
 
 std::vector<uint8_t> PtyPair::receive(size_t n, int timeoutMs)
 {
-    std::vector<uint8_t> got;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    uint8_t chunk[4096];
-    while (got.size() < n) {
-        pollfd p{m_master, POLLIN, 0};
-        const int ready = poll(&p, 1, msLeft(deadline));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            break;
-        const size_t want = std::min(sizeof chunk, n - got.size());
-        const ssize_t r = read(m_master, chunk, want);
-        if (r > 0)
-            got.insert(got.end(), chunk, chunk + r);
-        else if (r == 0 || (errno != EAGAIN && errno != EINTR))
-            break;
-    }
-    return got;
+    return pg::ReceiveUpTo(m_master, n, timeoutMs);
 }
 
 std::vector<uint8_t> PtyPair::drain(int quietMs)
 {
-    std::vector<uint8_t> got;
-    uint8_t chunk[4096];
-    for (;;) {
-        pollfd p{m_master, POLLIN, 0};
-        const int ready = poll(&p, 1, quietMs);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            break;
-        const ssize_t r = read(m_master, chunk, sizeof chunk);
-        if (r > 0)
-            got.insert(got.end(), chunk, chunk + r);
-        else if (r == 0 || (errno != EAGAIN && errno != EINTR))
-            break;
-    }
-    return got;
+    return pg::DrainQuiet(m_master, quietMs);
 }
 
 void PtyPair::closeMaster()
@@ -137,11 +83,5 @@ void PtyPair::closeSlave()
 
 bool PtyPair::play(const pg::Exchange& exchange, int replyTimeoutMs)
 {
-    for (const pg::Step& step : exchange.steps) {
-        if (!send(step.send))
-            return false;
-        if (!step.reply.empty() && receive(step.reply.size(), replyTimeoutMs) != step.reply)
-            return false;
-    }
-    return true;
+    return pg::PlayExchange(m_master, exchange, replyTimeoutMs);
 }
