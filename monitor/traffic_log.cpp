@@ -23,11 +23,20 @@ void Count(TrafficCounters& counters, const ExchangeRecord& record)
         return;
     }
     switch (record.function) {
-    case kFunctionRead: ++counters.reads; break;
-    case kFunctionWrite: ++counters.writes; break;
-    case kFunctionSystemParameters: ++counters.systemParameters; break;
-    case kFunctionBlockInfo: ++counters.blockInfo; break;
-    default: break;
+    case kFunctionRead:
+        ++counters.reads;
+        break;
+    case kFunctionWrite:
+        ++counters.writes;
+        break;
+    case kFunctionSystemParameters:
+        ++counters.systemParameters;
+        break;
+    case kFunctionBlockInfo:
+        ++counters.blockInfo;
+        break;
+    default:
+        break;
     }
 }
 
@@ -71,8 +80,7 @@ TrafficLog::TakeResult TrafficLog::Take(ExchangeQueue& queue)
     // The queue counts from its start; a count below the last one seen
     // can only come from another queue, whose count is then new in full.
     const uint64_t queueDropped = queue.dropped();
-    done.dropped =
-        queueDropped >= m_queueDropped ? queueDropped - m_queueDropped : queueDropped;
+    done.dropped = queueDropped >= m_queueDropped ? queueDropped - m_queueDropped : queueDropped;
     m_queueDropped = queueDropped;
     m_counters.dropped += done.dropped;
 

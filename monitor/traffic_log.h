@@ -19,7 +19,7 @@ struct TrafficRow
     std::string description; // empty when the exchange carried no request
     uint32_t foreColor = 0;  // 0x00BBGGRR
     uint32_t backColor = 0xFFFFFF;
-    int32_t result = 0;            // 0 completed, else the failed step's code
+    int32_t result = 0;             // 0 completed, else the failed step's code
     const char* stepText = nullptr; // the failed step in words; null when completed
     int32_t function = -1;          // the PG's function byte, -1 when none came
     std::vector<int32_t> values;    // the moved values
@@ -56,7 +56,7 @@ class TrafficLog
     // rows that dropped off within the same Take are in neither number.
     struct TakeResult
     {
-        size_t taken = 0;   // records taken from the queue
+        size_t taken = 0;     // records taken from the queue
         uint64_t dropped = 0; // records the queue dropped since the last Take
         size_t appended = 0;
         size_t removed = 0;

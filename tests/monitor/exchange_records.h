@@ -19,8 +19,7 @@ inline ExchangeRecord Served(int32_t function, const char* description, uint32_t
     record.hasRequest = true;
     record.bytesReceived = 10;
     record.bytesSent = 20;
-    std::snprintf(record.request.description, sizeof record.request.description, "%s",
-                  description);
+    std::snprintf(record.request.description, sizeof record.request.description, "%s", description);
     record.request.foreColor = foreColor;
     for (const int32_t value : values)
         AddRecordValue(record.request, value);

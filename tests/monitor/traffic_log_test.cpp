@@ -109,8 +109,8 @@ TEST(TrafficLogTest, CountsRequestsByKindFailuresByCodeAndBytes)
     expected.writes = 1;
     expected.systemParameters = 1;
     expected.blockInfo = 3;
-    expected.failures = {{result::kNoParameters, 2}, {result::kNoStx, 1},
-                         {result::kUnknownFunction, 1}};
+    expected.failures = {
+        {result::kNoParameters, 2}, {result::kNoStx, 1}, {result::kUnknownFunction, 1}};
     expected.bytesReceived = 7 * 10 + 4 * 1;
     expected.bytesSent = 7 * 20;
     EXPECT_EQ(log.counters(), expected);

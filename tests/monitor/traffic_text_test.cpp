@@ -73,8 +73,7 @@ TEST_F(TrafficTextTest, ResultIsZeroOrTheCodeWithItsStep)
     EXPECT_EQ(ResultText(row), "0");
     row.result = result::kNoParameters;
     row.stepText = ResultStepText(row.result);
-    EXPECT_EQ(ResultText(row),
-              "74: no parameter telegram ending in DLE EOT before the time-out");
+    EXPECT_EQ(ResultText(row), "74: no parameter telegram ending in DLE EOT before the time-out");
     row.result = 4242;
     row.stepText = nullptr;
     EXPECT_EQ(ResultText(row), "4242: unknown result");
