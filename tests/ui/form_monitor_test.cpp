@@ -5,6 +5,7 @@
 #include "ui/form_monitor.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QImage>
@@ -16,6 +17,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
