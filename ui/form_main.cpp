@@ -27,6 +27,7 @@
 #include "ui/edit_commands.h"
 #include "ui/form_config.h"
 #include "ui/form_value.h"
+#include "ui/form_monitor.h"
 #include "ui/help_window.h"
 #include "ui/image_commands.h"
 #include "ui/memory_views.h"
@@ -56,6 +57,7 @@ const ActionSpec kActions[] = {
     {"EmulationStop", "Stop", "Stop Emulation", "Stop Emulation", 3},
     {"EmulationConfigure", "Configure", "Configure Emulation", "Configure Emulation", 6},
     {"EmulationDefault", "Default", "Default", "Default Parameters", -1},
+    {"EmulationMonitor", "Monitor", "Show AS511 traffic", "Show the requests served on the serial line", -1},
     {"FileOpenImage", "&Open Image...", "Open memory image", "Load the memory image from a file", -1},
     {"FileSaveImageAs", "Save Image &As...", "Save memory image", "Save the memory image to a file", -1},
     {"FileExit", "E&xit", "Exit", "Quits the application", 4},
@@ -107,6 +109,7 @@ TFormMain::TFormMain(SettingsStore& store, QWidget* parent) : QMainWindow(parent
     // The pages; their selectors start at their first items.
     m_views = new MemoryViews(m_emulator->image(), m_pageControl);
     m_imageCommands = std::make_unique<ImageCommands>(m_emulator->image(), *m_views, this);
+    m_monitor = new TFormMonitor(this);
     connect(m_views, &MemoryViews::modifyRequested, this,
             Guarded([this] { m_editCommands->EditModifyExecute(); }));
 
@@ -176,6 +179,8 @@ void TFormMain::BuildActions()
     connect(action("EmulationConfigure"), &QAction::triggered, this,
             Guarded([this] { EmulationConfigureExecute(); }));
     connect(action("FileExit"), &QAction::triggered, this, &QWidget::close);
+    connect(action("EmulationMonitor"), &QAction::triggered, this,
+            Guarded([this] { EmulationMonitorExecute(); }));
     connect(action("FileOpenImage"), &QAction::triggered, this,
             Guarded([this] { m_imageCommands->FileOpenImageExecute(); }));
     connect(action("FileSaveImageAs"), &QAction::triggered, this,
@@ -202,6 +207,7 @@ void TFormMain::BuildMenus()
     emulation->addSeparator();
     emulation->addAction(action("EmulationConfigure"));
     emulation->addAction(action("EmulationDefault"));
+    emulation->addAction(action("EmulationMonitor"));
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->addAction(action("HelpHelp"));
     help->addSeparator();
@@ -310,13 +316,18 @@ void TFormMain::ActionListMainUpdate()
     action("EmulationRun")->setEnabled(!inForce);
     action("EmulationStop")->setEnabled(inForce);
     for (const char* name : {"EditModify", "EditClear", "EmulationConfigure", "EmulationDefault",
-                             "HelpHelp", "HelpAbout", "FileOpenImage", "FileSaveImageAs"})
+                             "HelpHelp", "HelpAbout", "FileOpenImage", "FileSaveImageAs",
+                             "EmulationMonitor"})
         action(name)->setEnabled(true);
 }
 
 void TFormMain::TimerRefreshTimer()
 {
     m_views->RefreshViews();
+    // The worker never waits for this: what it served since the last tick
+    // is taken from the queue here, and what the queue could not hold is
+    // counted as dropped.
+    m_monitor->Take(m_emulator->exchanges());
     ActionListMainUpdate();
 }
 
@@ -341,15 +352,23 @@ void TFormMain::EmulationConfigureExecute()
     }
 }
 
+void TFormMain::EmulationMonitorExecute()
+{
+    m_monitor->show();
+    m_monitor->raise();
+    m_monitor->activateWindow();
+}
+
 void TFormMain::UpdateRunHint()
 {
     // A virtual port is reached through a link the PG must be pointed at:
     // say where, so the operator need not look it up.
     QString hint = QStringLiteral("Run Emulation");
     try {
+        const QString device = QString::fromStdString(m_emulator->PgDevicePath());
+        m_monitor->SetPgDevice(device);
         if (m_emulator->UsesVirtualPort())
-            hint += QStringLiteral(" (virtual port: the PG opens %1)")
-                        .arg(QString::fromStdString(m_emulator->PgDevicePath()));
+            hint += QStringLiteral(" (virtual port: the PG opens %1)").arg(device);
     } catch (const std::exception&) {
         // An unreadable mapping leaves the plain hint.
     }

@@ -23,6 +23,7 @@ class QTimer;
 class SettingsStore;
 class TAboutBox;
 class TFormConfig;
+class TFormMonitor;
 class TFormValue;
 class TKivCommPort;
 class TKivStatusBar;
@@ -53,6 +54,7 @@ public:
     void EmulationRunExecute();
     void EmulationStopExecute();
     void EmulationConfigureExecute();
+    void EmulationMonitorExecute();
     void HelpHelpExecute();
     void HelpAboutExecute();
 
@@ -62,6 +64,7 @@ public:
     MemoryViews& views() { return *m_views; }
     EditCommands& editCommands() { return *m_editCommands; }
     ImageCommands& imageCommands() { return *m_imageCommands; }
+    TFormMonitor& monitor() { return *m_monitor; }
     TKivStatusBar& statusBar() { return *m_statusBar; }
     TKivCommPort& port();
     EmulationRunner& runner();
@@ -105,6 +108,7 @@ private:
     TKivStatusBar* m_statusBar = nullptr;
     QTimer* m_timerRefresh = nullptr;
     HelpWindow* m_helpWindow = nullptr;
+    TFormMonitor* m_monitor = nullptr;
     std::array<QPixmap, 4> m_lamps;
     TFormValue* m_formValue = nullptr;
     TAboutBox* m_aboutBox = nullptr;

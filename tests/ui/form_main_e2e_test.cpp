@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTabWidget>
 #include <QFileInfo>
@@ -25,6 +27,7 @@
 #include "support/pg_device.h"
 #include "support/pty_pair.h"
 #include "ui/main_window_harness.h"
+#include "ui/form_monitor.h"
 #include "ui/memory_views.h"
 
 namespace {
@@ -216,6 +219,47 @@ TEST_F(FormMainEndToEnd, ClosingServesAWorkerWaitingAtItsHandOff)
 } // namespace
 
 namespace {
+
+TEST_F(FormMainEndToEnd, TheMonitorListsWhatThePgDidWithItsCounters)
+{
+    TFormMain& w = window();
+    QStringList emulation;
+    for (QAction* menu : w.menuBar()->actions())
+        if (menu->text() == "E&mulation")
+            for (QAction* item : menu->menu()->actions())
+                emulation << item->text();
+    EXPECT_EQ(emulation, (QStringList{"Run", "Stop", "", "Configure", "Default", "Monitor"}));
+    EXPECT_EQ(w.action("EmulationMonitor")->toolTip(), "Show AS511 traffic");
+    EXPECT_EQ(w.action("EmulationMonitor")->statusTip(), "Show the requests served on the serial line");
+    w.action("EmulationMonitor")->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.monitor()));
+    EXPECT_EQ(w.monitor().windowTitle(), "Monitor");
+    EXPECT_FALSE(w.monitor().isModal());
+
+    w.action("EmulationRun")->trigger();
+    ASSERT_TRUE(waitFor([&] { return linkStatus() == "ON LINE"; }));
+    const Bytes data = {0x12, 0x34};
+    ASSERT_TRUE(play(pg::WriteMemory(kDb5Dw9, data)));
+    ASSERT_TRUE(play(pg::ReadMemory(kDb5Dw9, kDb5Dw9 + 1, data)));
+    pg::Exchange broken = pg::ReadMemory(kMb10, kMb10, Bytes{0});
+    broken.steps.resize(pg::kReadAckToStx + 1);
+    ASSERT_TRUE(play(broken));
+    pty.send({0x10, 0x06}); // then silence: no parameter telegram
+    ASSERT_TRUE(waitFor([&] { return w.monitor().log().rows().size() == 3; }))
+        << w.monitor().log().rows().size();
+    const auto& rows = w.monitor().log().rows();
+    EXPECT_EQ(rows[0].description, "Block Write (DB 5, DW 9)");
+    EXPECT_EQ(rows[0].values, std::vector<int32_t>{0x1234});
+    EXPECT_EQ(rows[1].description, "Block Read  (DB 5, DW 9)");
+    EXPECT_EQ(rows[2].result, 74);
+    const TrafficCounters& counters = w.monitor().log().counters();
+    EXPECT_EQ(counters.writes, 1u);
+    EXPECT_EQ(counters.reads, 1u);
+    EXPECT_EQ(counters.failures.at(74), 1u);
+    EXPECT_EQ(counters.dropped, 0u);
+    EXPECT_GT(counters.bytesReceived, 0u);
+    EXPECT_GT(counters.bytesSent, 0u);
+}
 
 TEST_F(FormMainEndToEnd, AHungUpLineShowsNoLineUntilStop)
 {
