@@ -114,12 +114,20 @@ int32_t EmulationRunner::ServeOpenPort()
     if (!waiting || m_port.HungUp())
         return 0;
 
+    uint64_t session = 0;
+    {
+        std::lock_guard lock(m_runMutex);
+        session = m_portSession;
+    }
     m_exchange.hasRequest = false;
     const uint64_t received = m_link.bytesReceived();
     const uint64_t sent = m_link.bytesSent();
     const int32_t result = ServeTransaction(m_transaction);
-    if (result != 0 && !m_port.HungUp())
-        m_port.Purge(true, true);
+    if (result != 0) {
+        std::lock_guard lock(m_runMutex);
+        if (session == m_portSession && m_port.IsOpen() && !m_port.HungUp())
+            m_port.Purge(true, true);
+    }
     if (m_exchangeObserver) {
         m_exchange.timeMs = WallClockMs();
         m_exchange.result = result;
@@ -135,6 +143,7 @@ void EmulationRunner::LoseLine()
 {
     std::lock_guard lock(m_runMutex);
     m_port.Close();
+    ++m_portSession;
     // A Stop that came first has ended Run: then the line is simply off.
     if (m_inForce.load(std::memory_order_relaxed)) {
         m_lineLost.store(true, std::memory_order_relaxed);
@@ -159,6 +168,7 @@ bool EmulationRunner::TryReopen()
     m_lastReopenTick = TickCount();
     if (!m_port.Open())
         return false;
+    ++m_portSession;
     // A device that opens but has already hung up again is still lost.
     uint32_t events = 0;
     PortStatus status;
@@ -229,8 +239,10 @@ void EmulationRunner::EmulationRunExecute()
                               kOutQueueSize);
             m_port.SetParams(params.deviceName, params.baudRate, params.parity, params.dataBits,
                              params.stopBits, 0, false);
-            if (m_port.Open())
+            if (m_port.Open()) {
+                ++m_portSession;
                 m_link.setWaitForEvent(true);
+            }
         }
         const bool open = m_port.IsOpen();
         m_inForce.store(open, std::memory_order_relaxed);
@@ -250,6 +262,7 @@ void EmulationRunner::EmulationStopExecute()
         std::lock_guard lock(m_runMutex);
         m_inForce.store(false, std::memory_order_relaxed);
         m_port.Close();
+        ++m_portSession;
     }
     Wake();
     if (!m_port.IsOpen())

@@ -110,6 +110,11 @@ private:
     // Serialises Run, Stop and the worker's reopening, so that a reopen
     // can never follow a Stop.
     std::mutex m_runMutex;
+    // Counts every opening and closing of the port, under m_runMutex: a
+    // transaction that failed purges only the opening it was served on,
+    // never one that Stop and Run made meanwhile (whose first bytes may
+    // already be a PG's new request).
+    uint64_t m_portSession = 0;
     std::mutex m_restMutex;
     std::condition_variable m_restWake;
     bool m_woken = false;

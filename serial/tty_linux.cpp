@@ -3,6 +3,8 @@
 // that wakes a waiting worker. See tty_linux.h for why they are apart.
 #include "serial/tty_linux.h"
 
+#include "serial/session_terminal.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/eventfd.h>
@@ -48,6 +50,18 @@ int openDevice(const std::string& path, int& fd)
     if (int err = retry([&] { return flock(opened, LOCK_EX | LOCK_NB); })) {
         closeFd(opened);
         return err;
+    }
+    // A tty that is some session's controlling terminal belongs to a shell
+    // or a login: never take it over. A pseudo-terminal's number is used
+    // again as soon as its pair is gone, so a path that named a PG's pty
+    // may name somebody's terminal window by the time it is reopened.
+    struct stat info
+    {
+    };
+    if (fstat(opened, &info) == 0 && S_ISCHR(info.st_mode) && isatty(opened) &&
+        isSessionTerminal(info.st_rdev)) {
+        closeFd(opened);
+        return EBUSY;
     }
     fd = opened;
     return 0;

@@ -15,7 +15,9 @@ namespace tty {
 
 // Opens path read-write, non-blocking, never as the controlling terminal,
 // and takes an advisory exclusive lock on it (EWOULDBLOCK when another
-// program or another port object holds it). fd is -1 on failure.
+// program or another port object holds it). EBUSY for a tty that is the
+// controlling terminal of a session (a shell's or a login's). fd is -1 on
+// failure.
 int openDevice(const std::string& path, int& fd);
 // ENOTTY when fd is not a character device.
 int checkCharDevice(int fd);

@@ -247,7 +247,10 @@ TEST_F(RunnerOnALink, AHungUpLineShowsNoLineAndIsServedAgainWhenItComesBack)
     ASSERT_TRUE(Play(pg::WriteMemory(0xEE05, Bytes{0x42})));
     ASSERT_TRUE(ServeUntilText("ON LINE"));
 
-    // The PG's end goes away, and with it the device the link names.
+    // The PG's end goes away, and with it the device the link names. (The
+    // link goes first: a pty made meanwhile by anybody may get the number
+    // of the one that went, and must not be taken for the PG's.)
+    RemoveLink();
     pty.closeMaster();
     pty.closeSlave();
     ASSERT_TRUE(ServeUntilText("NO LINE"));
@@ -276,6 +279,7 @@ TEST_F(RunnerOnALink, AHangUpInTheMiddleOfATransactionEndsItAtOnce)
     pg::Exchange opening = pg::ReadMemory(0xDF8A, 0xDF8B, Bytes{0x00, 0x00});
     ASSERT_TRUE(WhilePg([&] { return Abandon(pty, opening, pg::kReadAckToAckStx, 0); }));
     const auto start = std::chrono::steady_clock::now();
+    RemoveLink();
     pty.closeMaster();
     ASSERT_TRUE(ServeUntilText("NO LINE"));
     // Hang check: well inside the 2 s the transaction would otherwise wait.

@@ -139,7 +139,7 @@ protected:
     void Run()
     {
         runner->EmulationRunExecute();
-        ASSERT_TRUE(port.IsOpen());
+        ASSERT_TRUE(port.IsOpen()) << host.openFailure << " (" << port.lastErrorText() << ")";
     }
 
     PtyPair pty;

@@ -12,6 +12,9 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <sys/ioctl.h>
+#include <csignal>
 
 #include "serial/kiv_comm_port.h"
 #include "serial/tty_linux.h"
@@ -136,6 +139,41 @@ TEST_F(KivCommPortOpen, ADeviceIsHeldByOnePortAtATime)
     // Destroying the holder closes it and frees the device.
     first.reset();
     EXPECT_TRUE(second.Open()) << second.lastErrorText();
+}
+
+// A pty that a shell's session holds as its terminal is never taken over,
+// however the path to it came about.
+TEST_F(KivCommPortOpen, ASessionsTerminalIsRefused)
+{
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // A new session whose controlling terminal is the pty's slave.
+        setsid();
+        const int fd = open(pty.slavePath().c_str(), O_RDWR);
+        const char ok = (fd >= 0 && ioctl(fd, TIOCSCTTY, 0) == 0) ? 1 : 0;
+        (void)!write(ready[1], &ok, 1);
+        pause();
+        _exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(read(ready[0], &ok, 1), 1);
+    close(ready[0]);
+    close(ready[1]);
+    TKivCommPort port;
+    ASSERT_TRUE(configure(port, pty.slavePath()));
+    const bool opened = port.Open();
+    const int error = port.lastError();
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    ASSERT_EQ(ok, 1) << "the child could not make the pty its terminal";
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(error, EBUSY);
+    EXPECT_EQ(port.lastErrorText(), "INVALID_HANDLE_VALUE");
+    // Once the session is gone the pty is an ordinary line again.
+    EXPECT_TRUE(port.Open()) << port.lastErrorText();
 }
 
 TEST_F(KivCommPortOpen, DevicesThatAreNoSerialLineFail)
