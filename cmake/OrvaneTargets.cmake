@@ -41,9 +41,10 @@ function(orvane_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   orvane_set_warnings(${name})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  # No test declares a Qt object of its own: skip the meta-object scan.
+  set_target_properties(${name} PROPERTIES AUTOMOC OFF)
   if(ARG_QT)
-    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/qt_test_main.cpp)
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test GTest::gtest GTest::gmock)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} orvane_qt_test_main Qt6::Test GTest::gtest GTest::gmock)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   else()

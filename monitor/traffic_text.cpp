@@ -1,6 +1,7 @@
 // Formatting of the traffic log's rows and counters.
 #include "monitor/traffic_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <ostream>
@@ -35,12 +36,14 @@ std::string ResultText(const TrafficRow& row)
     return text;
 }
 
-std::string ValuesText(const TrafficRow& row, ValueNotation notation)
+std::string ValuesText(const TrafficRow& row, ValueNotation notation, size_t maxValues)
 {
     std::string text;
-    text.reserve(row.values.size() * 6);
+    const size_t shown = std::min(row.values.size(), maxValues);
+    text.reserve(shown * 6 + 4);
     char value[16];
-    for (const int32_t v : row.values) {
+    for (size_t i = 0; i < shown; ++i) {
+        const int32_t v = row.values[i];
         if (notation == ValueNotation::Dec)
             std::snprintf(value, sizeof value, "%d", v);
         else if (row.valueBits == 8)
@@ -51,6 +54,8 @@ std::string ValuesText(const TrafficRow& row, ValueNotation notation)
             text += ' ';
         text += value;
     }
+    if (shown < row.values.size())
+        text += shown > 0 ? " ..." : "...";
     return text;
 }
 

@@ -3,6 +3,7 @@
 // the saved file use the same texts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -19,8 +20,10 @@ enum class ValueNotation
 std::string TimeText(int64_t timeMs);
 // "0" for a completed exchange, else "code: step text".
 std::string ResultText(const TrafficRow& row);
-// The moved values in the notation, separated by blanks.
-std::string ValuesText(const TrafficRow& row, ValueNotation notation);
+// The moved values in the notation, separated by blanks; past maxValues
+// of them, " ..." stands for the rest.
+std::string ValuesText(const TrafficRow& row, ValueNotation notation,
+                       size_t maxValues = SIZE_MAX);
 // A failure's short name: "WAIT" when no STX came, else "Err code".
 std::string FailureLabel(int32_t code);
 // "Err 74: 2, WAIT: 5": the "Err" codes in ascending order, then WAIT;

@@ -51,10 +51,14 @@ QVariant TrafficTableModel::data(const QModelIndex& index, int role) const
         case ResultColumn:
             return QString::fromStdString(ResultText(*row));
         case ValuesColumn:
-            return QString::fromStdString(ValuesText(*row, m_notation));
+            return QString::fromStdString(ValuesText(*row, m_notation, kShownValues));
         default:
             return {};
         }
+    case Qt::ToolTipRole:
+        if (column == ValuesColumn && row->values.size() > kShownValues)
+            return QString::fromStdString(ValuesText(*row, m_notation));
+        return {};
     case Qt::BackgroundRole:
         if (column == RequestColumn)
             return QBrush(toQColor(row->backColor & 0xFFFFFFu));

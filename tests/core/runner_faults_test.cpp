@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <random>
 #include <unistd.h>
 
@@ -72,6 +73,11 @@ struct Cut
     size_t bytes;
     bool writeApplied; // the abandoned write got far enough to be stored
 };
+
+void PrintTo(const Cut& cut, std::ostream* out)
+{
+    *out << cut.name;
+}
 
 pg::Exchange AbandonedExchange(const Cut& cut)
 {

@@ -67,6 +67,29 @@ TEST_F(TrafficTextTest, ValuesInDecAndHexForWordsAndBytes)
     }
 }
 
+// The window lists a long read by its first values; the file keeps all.
+TEST_F(TrafficTextTest, ValuesPastTheLimitAreCutWithAnEllipsis)
+{
+    TrafficRow row;
+    row.values = {1, 2, 3, 4};
+    EXPECT_EQ(ValuesText(row, ValueNotation::Dec, 2), "1 2 ...");
+    EXPECT_EQ(ValuesText(row, ValueNotation::Dec, 4), "1 2 3 4");
+    EXPECT_EQ(ValuesText(row, ValueNotation::Dec, 0), "...");
+    TrafficLog log;
+    ExchangeQueue queue(4);
+    ExchangeRecord record;
+    record.hasRequest = true;
+    record.request.valueCount = RequestRecord::kMaxValues;
+    for (int i = 0; i < RequestRecord::kMaxValues; ++i)
+        record.request.values[i] = i;
+    queue.Push(record);
+    log.Take(queue);
+    std::ostringstream file;
+    SaveText(log, file, ValueNotation::Dec);
+    EXPECT_NE(file.str().find(" " + std::to_string(RequestRecord::kMaxValues - 1) + "\n"),
+              std::string::npos);
+}
+
 TEST_F(TrafficTextTest, ResultIsZeroOrTheCodeWithItsStep)
 {
     TrafficRow row;
