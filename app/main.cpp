@@ -2,7 +2,8 @@
 // no display), then an image file to start from, then either the unattended
 // mode under a Qt Core event loop or the application with the main window
 // and its dialogs. An error that escapes start-up is shown and ends the
-// program.
+// program. Both modes end cleanly on SIGINT and SIGTERM.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -24,6 +25,7 @@
 #include "ui/orvane_application.h"
 #include "ui/version_info.h"
 #include "unattended/headless_session.h"
+#include "unattended/stop_signals.h"
 
 namespace {
 
@@ -65,6 +67,15 @@ int RunWindow(int argc, char** argv, const CommandLineOptions& options,
         if (image)
             ApplyImage(formMain.image(), *image);
         formMain.show();
+        // SIGTERM (a logout, a script, kill) or ^C in the starting shell
+        // ends the program as closing its window does: the port closed, a
+        // virtual port's link removed, the placement and --save-on-exit
+        // written. Every other window goes with it.
+        StopSignals stops;
+        QObject::connect(&stops, &StopSignals::stopRequested, &app, [] {
+            QApplication::closeAllWindows();
+            QCoreApplication::quit();
+        });
         if (options.run)
             QTimer::singleShot(0, &formMain, [&formMain] { formMain.action("EmulationRun")->trigger(); });
         const int code = app.exec();
