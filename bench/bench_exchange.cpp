@@ -3,7 +3,6 @@
 // 115200 baud (11 bits per byte: start, 8 data, parity, stop).
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 #include <vector>
 
 #include "core/link_layer.h"
@@ -11,17 +10,11 @@
 #include "core/transaction.h"
 #include "support/memory_line.h"
 #include "support/pg_requests.h"
+#include "cpu_clock.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-double ThreadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
 
 void ServeRepeatedly(benchmark::State& state, PlcImage& image, const pg::Exchange& exchange)
 {

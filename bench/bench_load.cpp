@@ -20,7 +20,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <functional>
 #include <string>
 #include <thread>
@@ -30,6 +29,7 @@
 #include "core/emulation_runner.h"
 #include "core/plc_image.h"
 #include "core/runner_host.h"
+#include "cpu_clock.h"
 #include "emulator/emulator.h"
 #include "image_changer.h"
 #include "load_pg.h"
@@ -40,28 +40,14 @@
 #include "ui/form_main.h"
 #include "ui/form_monitor.h"
 #include "ui/form_value.h"
-#include "ui/memory_views.h"
 #include "ui/ini_settings_store.h"
+#include "ui/memory_views.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 constexpr int kDb = 3;
 constexpr double kBitsPerByte = 11.0; // start, 8 data, parity, stop
-
-double ThreadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-double ProcessCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
 
 // DB 3 holds 0x0100 + i in word i; the read of all 128 words.
 pg::Exchange DbRead(PlcImage& image)
@@ -266,8 +252,8 @@ std::vector<Figures> WindowPhases(PtyPair& pty, double seconds)
 
 void Print(const std::vector<Figures>& all)
 {
-    std::printf("%-34s %8s %8s %7s %7s %7s %6s %9s %8s %10s %11s %8s %5s\n", "phase", "exch/s",
-                "DBread/s", "med ms", "p99 ms", "max ms", "CPU %", "CPU/ex us", "UI us",
+    std::printf("%-34s %8s %8s %7s %7s %7s %6s %9s %7s %6s %10s %11s %8s %5s\n", "phase", "exch/s",
+                "DBread/s", "med ms", "p99 ms", "max ms", "CPU %", "CPU/ex us", "worker", "UI us",
                 "wire9600ms", "wire115k ms", "CPU/wire", "fail");
     for (const Figures& f : all) {
         const PgLoadResult& pg = f.pg;
@@ -279,12 +265,12 @@ void Print(const std::vector<Figures>& all)
             pg.exchanges ? f.emulatorCpuSeconds / static_cast<double>(pg.exchanges) * 1e6 : 0;
         const double uiPerExchangeUs =
             pg.exchanges ? f.uiCpuSeconds / static_cast<double>(pg.exchanges) * 1e6 : 0;
-        std::printf("%-34s %8.0f %8.0f %7.3f %7.3f %7.2f %6.1f %9.1f %8.1f %10.1f %11.2f %7.2f%% %5ld\n",
+        std::printf("%-34s %8.0f %8.0f %7.3f %7.3f %7.2f %6.1f %9.1f %7.1f %6.1f %10.1f %11.2f %7.2f%% %5ld\n",
                     f.phase.c_str(), static_cast<double>(pg.exchanges) / pg.seconds,
                     static_cast<double>(pg.counted) / pg.seconds,
                     Percentile(pg.turnaroundUs, 0.5) / 1e3, Percentile(pg.turnaroundUs, 0.99) / 1e3,
                     Percentile(pg.turnaroundUs, 1.0) / 1e3,
-                    100.0 * f.emulatorCpuSeconds / pg.seconds, cpuPerExchangeUs, uiPerExchangeUs, wire9600,
+                    100.0 * f.emulatorCpuSeconds / pg.seconds, cpuPerExchangeUs, cpuPerExchangeUs - uiPerExchangeUs, uiPerExchangeUs, wire9600,
                     wire115200, wire115200 > 0 ? cpuPerExchangeUs / 1e3 / wire115200 * 100.0 : 0,
                     pg.failures);
     }
@@ -333,7 +319,10 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     std::printf("AS511 load over a pty, %.1f s per phase; turnaround: PG transmission to the "
-                "first answer byte; CPU: the emulator's, as a share of one core\n\n",
+                "first answer byte; CPU %%: the emulator's, as a share of one core; CPU/ex: the "
+                "emulator's CPU per exchange, split into the worker's (all but the user-interface "
+                "thread) and the user-interface thread's; CPU/wire: CPU per exchange over its wire "
+                "time at 115200 baud\n\n",
                 seconds);
     std::vector<Figures> all = CorePhases(pty, seconds);
     const std::vector<Figures> window = WindowPhases(pty, seconds);

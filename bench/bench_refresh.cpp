@@ -54,21 +54,6 @@ double MsSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Every cell the views show, with values that differ from the round before.
-void ChangeEveryCell(PlcImage& image, int db, int round)
-{
-    for (int i = 0; i < PlcImage::kWordCells; ++i) {
-        const int32_t value = (round * 7 + i) & 0x7FFF;
-        image.WriteDbWord(db, i, value);
-        image.WriteCell(PlcArea::T, i, value);
-        image.WriteCell(PlcArea::Z, i, value);
-        image.WriteCell(PlcArea::EB, i, value & 0xFF);
-        image.WriteCell(PlcArea::AB, i, (value + 1) & 0xFF);
-    }
-    for (int i = 0; i < PlcImage::kMerkers; ++i)
-        image.WriteCell(PlcArea::MB, i, (round + i) & 0xFF);
-}
-
 void PrintRow(const char* what, const Spread& s, const char* target, bool met)
 {
     std::printf("%-44s %9.4f %9.4f %9.4f   %-14s %s\n", what, s.median, s.p99, s.max, target,

@@ -1,20 +1,24 @@
 #include "image_changer.h"
 
 #include <chrono>
-#include <ctime>
 
 #include "core/plc_image.h"
+#include "cpu_clock.h"
 
-namespace {
-
-double ThreadCpuSeconds()
+void ChangeEveryCell(PlcImage& image, int db, int32_t round, int sparedDb)
 {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+    for (int i = 0; i < PlcImage::kWordCells; ++i) {
+        const int32_t value = (round * 7 + i) & 0x7FFF;
+        if (db != sparedDb)
+            image.WriteDbWord(db, i, value);
+        image.WriteCell(PlcArea::T, i, value);
+        image.WriteCell(PlcArea::Z, i, value);
+        image.WriteCell(PlcArea::EB, i, value & 0xFF);
+        image.WriteCell(PlcArea::AB, i, (value + 1) & 0xFF);
+    }
+    for (int i = 0; i < PlcImage::kMerkers; ++i)
+        image.WriteCell(PlcArea::MB, i, (round + i) & 0xFF);
 }
-
-} // namespace
 
 ImageChanger::ImageChanger(PlcImage& image, int shownDb, int sparedDb)
     : m_image(image), m_shownDb(shownDb), m_sparedDb(sparedDb)
@@ -39,17 +43,7 @@ void ImageChanger::Change()
 {
     const double start = ThreadCpuSeconds();
     for (int32_t round = 1; !m_stop; ++round) {
-        for (int i = 0; i < PlcImage::kWordCells; ++i) {
-            const int32_t value = (round * 7 + i) & 0x7FFF;
-            if (m_shownDb != m_sparedDb)
-                m_image.WriteDbWord(m_shownDb, i, value);
-            m_image.WriteCell(PlcArea::T, i, value);
-            m_image.WriteCell(PlcArea::Z, i, value);
-            m_image.WriteCell(PlcArea::EB, i, value & 0xFF);
-            m_image.WriteCell(PlcArea::AB, i, (value + 1) & 0xFF);
-        }
-        for (int i = 0; i < PlcImage::kMerkers; ++i)
-            m_image.WriteCell(PlcArea::MB, i, (round + i) & 0xFF);
+        ChangeEveryCell(m_image, m_shownDb, round, m_sparedDb);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     m_cpuSeconds = ThreadCpuSeconds() - start;

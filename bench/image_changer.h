@@ -5,9 +5,14 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <thread>
 
 class PlcImage;
+
+// Every cell the views show, with values that differ from those of the
+// round before; data block sparedDb keeps its words.
+void ChangeEveryCell(PlcImage& image, int db, int32_t round, int sparedDb = -1);
 
 class ImageChanger
 {

@@ -2,20 +2,14 @@
 
 #include <cerrno>
 #include <chrono>
-#include <ctime>
 #include <poll.h>
 #include <unistd.h>
+
+#include "cpu_clock.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double ThreadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
 
 bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
 {

@@ -29,7 +29,9 @@ thread)
   # start inside Qt's own libraries, which are not built for the sanitizer.
   logs="$build/tsan-reports"
   rm -rf "$logs" && mkdir -p "$logs"
-  export TSAN_OPTIONS="log_path=$logs/report:exitcode=0:second_deadlock_stack=1:${TSAN_OPTIONS:-}"
+  # The longest history, so that the earlier access of a race is always
+  # shown: a report with a stack that could not be restored is kept.
+  export TSAN_OPTIONS="log_path=$logs/report:exitcode=0:second_deadlock_stack=1:history_size=7:${TSAN_OPTIONS:-}"
   ;;
 esac
 status=0

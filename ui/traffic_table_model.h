@@ -28,7 +28,7 @@ class TrafficTableModel : public QAbstractTableModel
     // Values shown in a row; all of them are in its tool tip and the saved
     // file. A 128-word read listed in full costs the view a long text to
     // lay out on every repaint, and no column is that wide.
-    static constexpr size_t kShownValues = 32;
+    static constexpr size_t kShownValues = 16;
 
     // log must outlive the model; the model shows its rows as of the last Sync.
     explicit TrafficTableModel(const TrafficLog& log, QObject* parent = nullptr);
