@@ -275,8 +275,9 @@ void TFormMain::SetLinkStatusText(const std::string& text)
 
 void TFormMain::RepaintLamps()
 {
-    m_statusBar->UpdatePanel(kLampPanel);
-    m_statusBar->repaint();
+    // Only the lamps inside their panel changed: painting them alone keeps
+    // the worker's wait for this short when they flip every few exchanges.
+    m_statusBar->repaint(m_statusBar->PanelRect(kLampPanel));
 }
 
 void TFormMain::ShowOpenFailure(const std::string& reason)
