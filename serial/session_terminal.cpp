@@ -42,6 +42,11 @@ bool controllingTerminal(const char* pid, dev_t& device)
 
 bool isSessionTerminal(dev_t device)
 {
+    // /dev/tty is always the opener's own terminal and /dev/console the
+    // system's; neither shows in any process's tty field under its own
+    // number.
+    if (device == makedev(5, 0) || device == makedev(5, 1))
+        return true;
     DIR* processes = opendir("/proc");
     if (!processes)
         return false;

@@ -2,21 +2,23 @@
 // gets, baud rates with and without a Bxxx constant, exclusive use, and the
 // failure texts of devices that cannot serve as a serial line.
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <sys/ioctl.h>
-#include <csignal>
 
 #include "serial/kiv_comm_port.h"
+#include "serial/session_terminal.h"
 #include "serial/tty_linux.h"
 #include "support/pty_pair.h"
 
@@ -174,6 +176,10 @@ TEST_F(KivCommPortOpen, ASessionsTerminalIsRefused)
     EXPECT_EQ(port.lastErrorText(), "INVALID_HANDLE_VALUE");
     // Once the session is gone the pty is an ordinary line again.
     EXPECT_TRUE(port.Open()) << port.lastErrorText();
+    // The names that stand for somebody's terminal count as well.
+    EXPECT_TRUE(tty::isSessionTerminal(makedev(5, 0))); // /dev/tty
+    EXPECT_TRUE(tty::isSessionTerminal(makedev(5, 1))); // /dev/console
+    EXPECT_FALSE(tty::isSessionTerminal(makedev(1, 3))); // /dev/null
 }
 
 TEST_F(KivCommPortOpen, DevicesThatAreNoSerialLineFail)
