@@ -48,7 +48,8 @@ EmulationRunner::EmulationRunner(PlcImage& image, RunnerPort& port, RunnerHost& 
                                  Synchronize synchronize, uint32_t receiveTimeoutMs)
     : m_image(image), m_port(port), m_host(host), m_params(std::move(params)),
       m_synchronize(std::move(synchronize)),
-      m_link(port, std::move(terminated), receiveTimeoutMs),
+      m_sessionLine(port, m_runMutex, m_portSession),
+      m_link(m_sessionLine, std::move(terminated), receiveTimeoutMs),
       m_transaction{m_image, m_link, m_activity, {}, {}}
 {
     // The hand-off only waits for the user-interface thread to be free.
@@ -114,18 +115,14 @@ int32_t EmulationRunner::ServeOpenPort()
     if (!waiting || m_port.HungUp())
         return 0;
 
-    uint64_t session = 0;
-    {
-        std::lock_guard lock(m_runMutex);
-        session = m_portSession;
-    }
+    m_sessionLine.Begin();
     m_exchange.hasRequest = false;
     const uint64_t received = m_link.bytesReceived();
     const uint64_t sent = m_link.bytesSent();
     const int32_t result = ServeTransaction(m_transaction);
     if (result != 0) {
         std::lock_guard lock(m_runMutex);
-        if (session == m_portSession && m_port.IsOpen() && !m_port.HungUp())
+        if (!m_sessionLine.Stale() && m_port.IsOpen() && !m_port.HungUp())
             m_port.Purge(true, true);
     }
     if (m_exchangeObserver) {

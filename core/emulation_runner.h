@@ -19,6 +19,7 @@
 #include "core/exchange_record.h"
 #include "core/link_layer.h"
 #include "core/port_params.h"
+#include "core/session_line.h"
 #include "core/transaction.h"
 
 class PlcImage;
@@ -89,6 +90,8 @@ private:
     RunnerHost& m_host;
     ParamsSource m_params;
     Synchronize m_synchronize;
+    // The port as the transaction under way sees it; the link reads it.
+    SessionLine m_sessionLine;
     LinkLayer m_link;
     ActivityFlags m_activity;
     TransactionContext m_transaction;
@@ -110,11 +113,12 @@ private:
     // Serialises Run, Stop and the worker's reopening, so that a reopen
     // can never follow a Stop.
     std::mutex m_runMutex;
-    // Counts every opening and closing of the port, under m_runMutex: a
-    // transaction that failed purges only the opening it was served on,
-    // never one that Stop and Run made meanwhile (whose first bytes may
-    // already be a PG's new request).
-    uint64_t m_portSession = 0;
+    // Counts every opening and closing of the port, changed under
+    // m_runMutex. A transaction ends once the port it began on has been
+    // closed, and a failed one purges only that opening, never one that
+    // Stop and Run made meanwhile (whose first bytes may already be a PG's
+    // new request).
+    std::atomic<uint64_t> m_portSession{0};
     std::mutex m_restMutex;
     std::condition_variable m_restWake;
     bool m_woken = false;
