@@ -136,11 +136,24 @@ int32_t EmulationRunner::ServeOpenPort()
     return result;
 }
 
+bool EmulationRunner::OpenPort()
+{
+    if (!m_port.Open())
+        return false;
+    ++m_portSession;
+    return true;
+}
+
+void EmulationRunner::ClosePort()
+{
+    m_port.Close();
+    ++m_portSession;
+}
+
 void EmulationRunner::LoseLine()
 {
     std::lock_guard lock(m_runMutex);
-    m_port.Close();
-    ++m_portSession;
+    ClosePort();
     // A Stop that came first has ended Run: then the line is simply off.
     if (m_inForce.load(std::memory_order_relaxed)) {
         m_lineLost.store(true, std::memory_order_relaxed);
@@ -163,15 +176,14 @@ bool EmulationRunner::TryReopen()
     if (TickElapsed(m_lastReopenTick, TickCount()) < kReopenIntervalMs)
         return false;
     m_lastReopenTick = TickCount();
-    if (!m_port.Open())
+    if (!OpenPort())
         return false;
-    ++m_portSession;
     // A device that opens but has already hung up again is still lost.
     uint32_t events = 0;
     PortStatus status;
     m_port.WaitEvents(events, 0, status);
     if (m_port.HungUp()) {
-        m_port.Close();
+        ClosePort();
         return false;
     }
     m_link.setWaitForEvent(true);
@@ -236,10 +248,8 @@ void EmulationRunner::EmulationRunExecute()
                               kOutQueueSize);
             m_port.SetParams(params.deviceName, params.baudRate, params.parity, params.dataBits,
                              params.stopBits, 0, false);
-            if (m_port.Open()) {
-                ++m_portSession;
+            if (OpenPort())
                 m_link.setWaitForEvent(true);
-            }
         }
         const bool open = m_port.IsOpen();
         m_inForce.store(open, std::memory_order_relaxed);
@@ -258,8 +268,7 @@ void EmulationRunner::EmulationStopExecute()
     {
         std::lock_guard lock(m_runMutex);
         m_inForce.store(false, std::memory_order_relaxed);
-        m_port.Close();
-        ++m_portSession;
+        ClosePort();
     }
     Wake();
     if (!m_port.IsOpen())

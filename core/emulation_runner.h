@@ -78,6 +78,9 @@ public:
 private:
     void ShowLinkStatus(int32_t code);
     int32_t ServeOpenPort();
+    // Open and close the port and count the opening; under m_runMutex.
+    bool OpenPort();
+    void ClosePort();
     void LoseLine();
     bool TryReopen();
     // Waits at most ms, or until Wake; for a poll step with nothing to serve.
@@ -110,8 +113,9 @@ private:
     std::atomic<int32_t> m_panelCode{kNoStatus};
     std::atomic<bool> m_inForce{false};
     std::atomic<bool> m_lineLost{false};
-    // Serialises Run, Stop and the worker's reopening, so that a reopen
-    // can never follow a Stop.
+    // Serialises Run, Stop, the worker's reopening (so that a reopen can
+    // never follow a Stop) and the transaction's reads (so that none takes
+    // bytes of a later opening).
     std::mutex m_runMutex;
     // Counts every opening and closing of the port, changed under
     // m_runMutex. A transaction ends once the port it began on has been

@@ -26,12 +26,9 @@ bool controllingTerminal(const char* pid, dev_t& device)
     const char* afterName = std::strrchr(line, ')');
     if (!afterName)
         return false;
-    char state = 0;
-    int parent = 0, group = 0, session = 0;
+    // State, parent, process group and session come first.
     unsigned int ttyNumber = 0;
-    if (std::sscanf(afterName + 1, " %c %d %d %d %u", &state, &parent, &group, &session,
-                    &ttyNumber) != 5 ||
-        ttyNumber == 0)
+    if (std::sscanf(afterName + 1, " %*c %*d %*d %*d %u", &ttyNumber) != 1 || ttyNumber == 0)
         return false;
     // The kernel packs the minor number's high bits above the major's.
     device = makedev((ttyNumber >> 8) & 0xfffu, (ttyNumber & 0xffu) | ((ttyNumber >> 12) & 0xfff00u));

@@ -58,8 +58,7 @@ int openDevice(const std::string& path, int& fd)
     struct stat info
     {
     };
-    if (fstat(opened, &info) == 0 && S_ISCHR(info.st_mode) && isatty(opened) &&
-        isSessionTerminal(info.st_rdev)) {
+    if (isatty(opened) && fstat(opened, &info) == 0 && isSessionTerminal(info.st_rdev)) {
         closeFd(opened);
         return EBUSY;
     }
