@@ -6,8 +6,10 @@
 #include <QTimer>
 
 #include "command_line/command_line.h"
+#include "core/emulation_runner.h"
 #include "core/exchange_queue.h"
 #include "core/plc_image.h"
+#include "core/transaction_result.h"
 #include "emulator/request_log.h"
 #include "image_file/image_file.h"
 #include "unattended/stop_signals.h"
@@ -105,6 +107,9 @@ int HeadlessSession::Exec()
 
     m_emulator.Stop();
     m_emulator.StopWorker();
+    // The worker's last step may have reported the transaction that Stop
+    // cut short; the session ends with the port closed, and says so last.
+    SetLinkStatusText(LinkStatusText(result::kPortClosed));
     PrintServedRequests();
 
     if (!m_setup.saveOnExit.isEmpty()) {
